@@ -1,0 +1,63 @@
+#include "host/cell_value.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace tarquel::host {
+
+Text::Text(std::string t, TextFormatting f) : text(std::move(t)) {
+  if (!f.empty()) formatting = std::make_shared<const TextFormatting>(std::move(f));
+}
+
+bool Text::operator==(const Text& other) const {
+  if (text != other.text) return false;
+  const TextFormatting* a = format();
+  const TextFormatting* b = other.format();
+  if (a == b) return true;
+  if (a == nullptr || b == nullptr) return false;
+  return *a == *b;
+}
+
+std::string NumberToText(double value) {
+  if (value == 0) return "0";  // also -0
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.15G", value);
+  std::string text = buffer;
+  // "%G" writes at least two exponent digits ("1E+15"), as the add-in's conversion does; it
+  // also drops trailing zeros already.
+  return text;
+}
+
+std::string CellValue::AsText() const {
+  switch (kind()) {
+    case ValueKind::kEmpty:
+      return "";
+    case ValueKind::kNumber:
+      return NumberToText(number());
+    case ValueKind::kText:
+      return text().text;
+    case ValueKind::kBoolean:
+      return boolean() ? "True" : "False";
+    case ValueKind::kError: {
+      // Error values convert to "Error N" with the host's numbers for the standard codes.
+      static constexpr std::pair<const char*, int> kCodes[] = {
+          {"#NULL!", 2000}, {"#DIV/0!", 2007}, {"#VALUE!", 2015}, {"#REF!", 2023},
+          {"#NAME?", 2029}, {"#NUM!", 2036},   {"#N/A", 2042},
+      };
+      for (const auto& [code, number] : kCodes) {
+        if (error().code == code) return "Error " + std::to_string(number);
+      }
+      return error().code;
+    }
+  }
+  return "";
+}
+
+bool CellValue::SameValue(const CellValue& other) const {
+  if (kind() != other.kind()) return false;
+  if (kind() == ValueKind::kText) return text().text == other.text().text;
+  return *this == other;
+}
+
+}  // namespace tarquel::host

@@ -1,0 +1,70 @@
+// Platform is the host's window on the operating system: the user's documents folder, and the
+// few file operations the host and the add-in's settings file need. Everything above src/host
+// that touches a file goes through a Platform handed to it, never through the C library, so
+// that tests can run on the in-memory twin (MemoryPlatform) and the program on PosixPlatform.
+//
+// Paths are UTF-8 strings as the operating system takes them; a Platform does not convert or
+// normalise them beyond what its own documentation says. Operations report failure by
+// returning a PlatformError; none of them throws.
+#ifndef TARQUEL_HOST_PLATFORM_PLATFORM_H_
+#define TARQUEL_HOST_PLATFORM_PLATFORM_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarquel::host {
+
+// Why a platform operation failed.
+struct PlatformError {
+  // What failed and on which path, with the system's reason, e.g.
+  // "cannot read /home/u/x.ini: No such file or directory".
+  std::string message;
+  // True when the path, or a folder on the way to it, does not exist (ENOENT), so that callers
+  // can tell "absent" from "present but unusable".
+  bool not_found = false;
+};
+
+class Platform {
+ public:
+  Platform() = default;
+  Platform(const Platform&) = delete;
+  Platform& operator=(const Platform&) = delete;
+  virtual ~Platform() = default;
+
+  // The user's documents folder as the desktop reports it: XDG_DOCUMENTS_DIR from
+  // $XDG_CONFIG_HOME/user-dirs.dirs (default ~/.config/user-dirs.dirs), else $HOME/Documents.
+  // Never ends in '/'. The folder is not required to exist.
+  virtual std::string DocumentsFolder() = 0;
+
+  // True when `path` names an existing regular file (after following symbolic links).
+  virtual bool FileExists(const std::string& path) = 0;
+
+  // True when `path` names an existing folder (after following symbolic links).
+  virtual bool FolderExists(const std::string& path) = 0;
+
+  // Creates the folder `path`; its parent must already exist. A folder that already exists is
+  // success; a file of that name is an error.
+  virtual std::optional<PlatformError> CreateFolder(const std::string& path) = 0;
+
+  // The whole file as bytes. On failure returns nullopt and, when `error` is not null, stores
+  // the reason there (an absent file has not_found set).
+  virtual std::optional<std::string> ReadFile(const std::string& path, PlatformError* error) = 0;
+
+  // Replaces the content of `path` with `bytes`, or creates it, so that a reader sees either
+  // the old file or the new one and never a part: the bytes go to a temporary file in the same
+  // folder, are flushed to disk and then renamed over `path`. The file keeps the old file's
+  // permission bits; a new file gets 0644 less the process's umask. On failure nothing is
+  // left behind: the temporary file is removed and the old file is byte-identical. When
+  // `path` is a symbolic link, the file it points to is replaced and the link kept.
+  virtual std::optional<PlatformError> WriteFileAtomically(const std::string& path,
+                                                           std::string_view bytes) = 0;
+
+  // Removes the file `path`. An absent file is an error with not_found set; a folder is an
+  // error and is left alone.
+  virtual std::optional<PlatformError> RemoveFile(const std::string& path) = 0;
+};
+
+}  // namespace tarquel::host
+
+#endif  // TARQUEL_HOST_PLATFORM_PLATFORM_H_

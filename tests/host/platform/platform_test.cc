@@ -1,0 +1,355 @@
+// One harness, two backends: the file cases run on PosixPlatform in a fresh temporary folder
+// and on MemoryPlatform, so the twin the other tests rely on behaves like the real thing.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gmock/gmock.h"
+#include "gtest/gtest.h"
+#include "host/platform/memory_platform.h"
+#include "host/platform/posix_platform.h"
+
+namespace tarquel::host {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+class PosixBackend {
+ public:
+  PosixBackend() {
+    std::string pattern = ::testing::TempDir() + "platform_test_XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) root_ = pattern;
+    EXPECT_FALSE(root_.empty()) << "cannot make a temporary folder";
+  }
+  ~PosixBackend() { std::filesystem::remove_all(root_); }
+
+  Platform& platform() { return platform_; }
+  const std::string& root() const { return root_; }
+
+  std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  PosixPlatform platform_;
+  std::string root_;
+};
+
+class MemoryBackend {
+ public:
+  MemoryBackend() { EXPECT_EQ(platform_.CreateFolder(root_), std::nullopt); }
+
+  Platform& platform() { return platform_; }
+  const std::string& root() const { return root_; }
+
+  // The names directly inside `folder`, files and folders alike, in order.
+  std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    std::string prefix = folder + "/";
+    auto add = [&](const std::string& path) {
+      if (path.starts_with(prefix) && path.find('/', prefix.size()) == std::string::npos) {
+        names.push_back(path.substr(prefix.size()));
+      }
+    };
+    for (const auto& [path, bytes] : platform_.files()) add(path);
+    for (const std::string& path : platform_.folders()) add(path);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  MemoryPlatform platform_;
+  std::string root_ = "/work";
+};
+
+template <typename Backend>
+class PlatformTest : public ::testing::Test {
+ protected:
+  Platform& platform() { return backend_.platform(); }
+  std::string Path(const std::string& name) { return backend_.root() + "/" + name; }
+  std::vector<std::string> Entries() { return backend_.Entries(backend_.root()); }
+
+  std::optional<std::string> Read(const std::string& name) {
+    return platform().ReadFile(Path(name), nullptr);
+  }
+
+  Backend backend_;
+};
+
+using Backends = ::testing::Types<PosixBackend, MemoryBackend>;
+TYPED_TEST_SUITE(PlatformTest, Backends);
+
+TYPED_TEST(PlatformTest, WriteCreatesAndReplacesBytesExactly) {
+  // Bytes, not text: NULs, CR LF and CP932 lead bytes must come back unchanged.
+  const std::string bytes[] = {std::string("a\0b\r\n\x8a\xbf\r", 8), "", std::string(200000, 'x'),
+                               "short"};
+  for (const std::string& content : bytes) {
+    ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("f.ini"), content), std::nullopt);
+    EXPECT_EQ(this->Read("f.ini"), content);
+  }
+  EXPECT_TRUE(this->platform().FileExists(this->Path("f.ini")));
+  EXPECT_THAT(this->Entries(), ElementsAre("f.ini")) << "a temporary file was left behind";
+}
+
+TYPED_TEST(PlatformTest, WriteIntoMissingFolderFailsAndLeavesNothing) {
+  std::string path = this->Path("missing/f.ini");
+  std::optional<PlatformError> error = this->platform().WriteFileAtomically(path, "x");
+  ASSERT_TRUE(error.has_value());
+  EXPECT_TRUE(error->not_found);
+  EXPECT_THAT(error->message, HasSubstr(path));
+  EXPECT_THAT(error->message, HasSubstr("No such file or directory"));
+  EXPECT_THAT(this->Entries(), ElementsAre());
+}
+
+TYPED_TEST(PlatformTest, WriteOverFolderFailsAndLeavesIt) {
+  ASSERT_EQ(this->platform().CreateFolder(this->Path("d")), std::nullopt);
+  std::optional<PlatformError> error = this->platform().WriteFileAtomically(this->Path("d"), "x");
+  ASSERT_TRUE(error.has_value());
+  EXPECT_FALSE(error->not_found);
+  EXPECT_TRUE(this->platform().FolderExists(this->Path("d")));
+  EXPECT_THAT(this->Entries(), ElementsAre("d")) << "a temporary file was left behind";
+}
+
+TYPED_TEST(PlatformTest, ReadFailuresTellAbsentFromUnreadable) {
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("file"), "x"), std::nullopt);
+  ASSERT_EQ(this->platform().CreateFolder(this->Path("folder")), std::nullopt);
+  struct Case {
+    std::string name;
+    bool not_found;
+  } cases[] = {{"absent", true}, {"folder", false}, {"file/below", false}, {"none/x", true}};
+  for (const Case& c : cases) {
+    PlatformError error;
+    EXPECT_EQ(this->platform().ReadFile(this->Path(c.name), &error), std::nullopt) << c.name;
+    EXPECT_EQ(error.not_found, c.not_found) << c.name;
+    EXPECT_THAT(error.message, HasSubstr(this->Path(c.name)));
+    EXPECT_EQ(this->platform().ReadFile(this->Path(c.name), nullptr), std::nullopt);
+  }
+}
+
+TYPED_TEST(PlatformTest, ExistsTellsFilesFromFolders) {
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("file"), ""), std::nullopt);
+  ASSERT_EQ(this->platform().CreateFolder(this->Path("folder")), std::nullopt);
+  struct Case {
+    std::string name;
+    bool file, folder;
+  } cases[] = {{"file", true, false},
+               {"folder", false, true},
+               {"folder/", false, true},
+               {"absent", false, false},
+               {"file/below", false, false}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(this->platform().FileExists(this->Path(c.name)), c.file) << c.name;
+    EXPECT_EQ(this->platform().FolderExists(this->Path(c.name)), c.folder) << c.name;
+  }
+}
+
+TYPED_TEST(PlatformTest, CreateFolderOneLevelAtATime) {
+  EXPECT_EQ(this->platform().CreateFolder(this->Path("a")), std::nullopt);
+  EXPECT_EQ(this->platform().CreateFolder(this->Path("a")), std::nullopt) << "existing is success";
+  EXPECT_EQ(this->platform().CreateFolder(this->Path("a/b")), std::nullopt);
+
+  std::optional<PlatformError> error = this->platform().CreateFolder(this->Path("x/y"));
+  ASSERT_TRUE(error.has_value());
+  EXPECT_TRUE(error->not_found);
+  EXPECT_FALSE(this->platform().FolderExists(this->Path("x")));
+
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("f"), "keep"), std::nullopt);
+  error = this->platform().CreateFolder(this->Path("f"));
+  ASSERT_TRUE(error.has_value());
+  EXPECT_THAT(error->message, HasSubstr(this->Path("f")));
+  EXPECT_EQ(this->Read("f"), "keep");
+}
+
+TYPED_TEST(PlatformTest, RemoveFileRemovesOnlyFiles) {
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("f"), "x"), std::nullopt);
+  ASSERT_EQ(this->platform().CreateFolder(this->Path("d")), std::nullopt);
+  EXPECT_EQ(this->platform().RemoveFile(this->Path("f")), std::nullopt);
+  EXPECT_FALSE(this->platform().FileExists(this->Path("f")));
+
+  std::optional<PlatformError> error = this->platform().RemoveFile(this->Path("f"));
+  ASSERT_TRUE(error.has_value());
+  EXPECT_TRUE(error->not_found);
+  error = this->platform().RemoveFile(this->Path("d"));
+  ASSERT_TRUE(error.has_value());
+  EXPECT_FALSE(error->not_found);
+  EXPECT_TRUE(this->platform().FolderExists(this->Path("d")));
+}
+
+// --- MemoryPlatform only ---
+
+TEST(MemoryPlatformTest, FailNextWriteFailsOnceAndChangesNothing) {
+  MemoryPlatform platform;
+  platform.AddFile("/p/settings.ini", "old");
+  platform.FailNextWrite();
+  std::optional<PlatformError> error = platform.WriteFileAtomically("/p/settings.ini", "new");
+  ASSERT_TRUE(error.has_value());
+  EXPECT_THAT(error->message, HasSubstr("/p/settings.ini"));
+  EXPECT_EQ(platform.files().at("/p/settings.ini"), "old");
+  EXPECT_EQ(platform.WriteFileAtomically("/p/new.ini", "x"), std::nullopt) << "only one fails";
+  EXPECT_EQ(platform.files().size(), 2u);
+}
+
+TEST(MemoryPlatformTest, DocumentsFolderIsGivenAndExists) {
+  MemoryPlatform platform("/home/太郎/書類/");
+  EXPECT_EQ(platform.DocumentsFolder(), "/home/太郎/書類");
+  EXPECT_TRUE(platform.FolderExists("/home/太郎"));
+  platform.RemoveFolder("/home/太郎/書類");
+  EXPECT_FALSE(platform.FolderExists(platform.DocumentsFolder()));
+  EXPECT_TRUE(platform.FolderExists("/home/太郎"));
+}
+
+// --- PosixPlatform only ---
+
+class PosixPlatformTest : public ::testing::Test {
+ protected:
+  std::string Path(const std::string& name) { return backend_.root() + "/" + name; }
+  std::string Read(const std::string& name) {
+    return platform_.ReadFile(Path(name), nullptr).value_or("<unreadable>");
+  }
+  PosixBackend backend_;
+  PosixPlatform platform_;
+};
+
+TEST_F(PosixPlatformTest, FailedWriteLeavesOldFileIdentical) {
+  ASSERT_EQ(platform_.WriteFileAtomically(Path("f"), "old"), std::nullopt);
+  // A file size limit makes write() fail part way, as a full disk would, even for root.
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  auto old_handler = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::optional<PlatformError> error =
+      platform_.WriteFileAtomically(Path("f"), std::string(8192, 'n'));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, old_handler);
+
+  ASSERT_TRUE(error.has_value());
+  EXPECT_THAT(error->message, HasSubstr(Path("f")));
+  EXPECT_EQ(Read("f"), "old");
+  EXPECT_THAT(backend_.Entries(backend_.root()), ElementsAre("f"));
+}
+
+TEST_F(PosixPlatformTest, WriteIntoReadOnlyFolderFails) {
+  ASSERT_EQ(platform_.WriteFileAtomically(Path("f"), "old"), std::nullopt);
+  ASSERT_EQ(chmod(backend_.root().c_str(), 0555), 0);
+  std::string probe = Path("probe");
+  if (FILE* f = fopen(probe.c_str(), "w"); f != nullptr) {
+    fclose(f);
+    unlink(probe.c_str());
+    chmod(backend_.root().c_str(), 0755);
+    GTEST_SKIP() << "running with permission to override folder modes (root)";
+  }
+  std::optional<PlatformError> error = platform_.WriteFileAtomically(Path("f"), "new");
+  chmod(backend_.root().c_str(), 0755);
+  ASSERT_TRUE(error.has_value());
+  EXPECT_THAT(error->message, HasSubstr("Permission denied"));
+  EXPECT_EQ(Read("f"), "old");
+  EXPECT_THAT(backend_.Entries(backend_.root()), ElementsAre("f"));
+}
+
+TEST_F(PosixPlatformTest, WriteKeepsModeAndSymbolicLink) {
+  ASSERT_EQ(platform_.WriteFileAtomically(Path("target"), "old"), std::nullopt);
+  ASSERT_EQ(chmod(Path("target").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("target", Path("link").c_str()), 0);
+  ASSERT_EQ(platform_.WriteFileAtomically(Path("link"), "new"), std::nullopt);
+
+  struct stat st {};
+  ASSERT_EQ(lstat(Path("link").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link was replaced by a file";
+  ASSERT_EQ(stat(Path("target").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(Read("target"), "new");
+  EXPECT_THAT(backend_.Entries(backend_.root()), ElementsAre("link", "target"));
+}
+
+// Sets an environment variable for the life of the object, then puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (old_.has_value()) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST_F(PosixPlatformTest, DocumentsFolderFollowsUserDirs) {
+  std::string home = Path("home");
+  std::string config = Path("config");
+  ASSERT_EQ(platform_.CreateFolder(home), std::nullopt);
+  ASSERT_EQ(platform_.CreateFolder(config), std::nullopt);
+  struct Case {
+    const char* dirs;  // user-dirs.dirs content; null for no file
+    std::string expected;
+  } cases[] = {
+      {"XDG_DOCUMENTS_DIR=\"$HOME/書類\"\n", home + "/書類"},
+      {nullptr, home + "/Documents"},
+      {"XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n", home + "/Documents"},
+      {"# XDG_DOCUMENTS_DIR=\"$HOME/old\"\n  XDG_DOCUMENTS_DIR = \"/srv/my docs/\"",
+       "/srv/my docs"},
+      {"XDG_DOCUMENTS_DIR=\"$HOME/a\"\nXDG_DOCUMENTS_DIR=\"$HOME/b\\\"c\"\n", home + "/b\"c"},
+      {"XDG_DOCUMENTS_DIR=\"relative\"\n", home + "/Documents"},
+      {"XDG_DOCUMENTS_DIR=\"$HOMEX/d\"\n", home + "/Documents"},
+      {"XDG_DOCUMENTS_DIR=\"$HOME/unclosed\n", home + "/Documents"},
+  };
+  ScopedEnv home_env("HOME", home.c_str());
+  ScopedEnv config_env("XDG_CONFIG_HOME", config.c_str());
+  for (const Case& c : cases) {
+    std::string file = config + "/user-dirs.dirs";
+    unlink(file.c_str());
+    if (c.dirs != nullptr) {
+      ASSERT_EQ(platform_.WriteFileAtomically(file, c.dirs), std::nullopt);
+    }
+    EXPECT_EQ(platform_.DocumentsFolder(), c.expected) << (c.dirs ? c.dirs : "(no file)");
+  }
+}
+
+TEST_F(PosixPlatformTest, DocumentsFolderDefaultsToConfigUnderHome) {
+  std::string home = Path("home");
+  ASSERT_EQ(platform_.CreateFolder(home), std::nullopt);
+  ASSERT_EQ(platform_.CreateFolder(home + "/.config"), std::nullopt);
+  ASSERT_EQ(platform_.WriteFileAtomically(home + "/.config/user-dirs.dirs",
+                                          "XDG_DOCUMENTS_DIR=\"$HOME/文書\"\n"),
+            std::nullopt);
+  ScopedEnv config_env("XDG_CONFIG_HOME", nullptr);
+  {
+    ScopedEnv home_env("HOME", (home + "/").c_str());
+    EXPECT_EQ(platform_.DocumentsFolder(), home + "/文書");
+  }
+  ScopedEnv relative_env("XDG_CONFIG_HOME", "relative/ignored");
+  ScopedEnv home_env("HOME", home.c_str());
+  EXPECT_EQ(platform_.DocumentsFolder(), home + "/文書");
+}
+
+}  // namespace
+}  // namespace tarquel::host
