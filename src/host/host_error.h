@@ -18,6 +18,8 @@ class HostError : public std::runtime_error {
   static constexpr int kSubscriptOutOfRange = 9;    // no such item in a collection
   static constexpr int kTypeMismatch = 13;          // a value of the wrong kind
   static constexpr int kFileNotFound = 53;          // no such file
+  static constexpr int kPathFileAccess = 75;        // a file or folder that cannot be used
+  static constexpr int kPathNotFound = 76;          // no such folder
   static constexpr int kApplicationDefined = 1004;  // the operation is not possible here
 
   HostError(int number, std::string description);

@@ -1,0 +1,69 @@
+#include "shell/commands.h"
+
+#include "host/application.h"
+#include "model/bank_sheet.h"
+#include "model/body.h"
+#include "model/test_sheet.h"
+#include "settings/settings_file.h"
+#include "shell/menu.h"
+
+namespace tarquel::shell {
+
+void Auto_Open(model::Body& body) {
+  body.host_app = body.running_host;
+  body.data_folder_name = kDataFolderName;
+  body.settings_file_name = std::string(model::kBankSheetBaseName) + kSettingsFileSuffix;
+  host::Application& app = body.HostApp();
+  InstallMenu(app);
+  // The data file dialog is shown here once it exists.
+  RegisterShortcutKeys(app);
+}
+
+void START(model::Body& body) {
+  host::Application& app = body.HostApp();
+  host::Worksheet& sheet = app.ActiveSheet();
+  const std::string name = sheet.Name();
+  if (!model::IsBankSheetName(name)) {
+    app.ui().MessageBox("シート名「ミラヴォ 同音・同訓」を選択して下さい。",
+                        host::MessageButtons::kOk, std::nullopt);
+    return;
+  }
+  body.start_sheet_name = name;
+  body.bank_sheet_name = name;
+  if (sheet.Range("D1").Value().AsText().empty()) {
+    app.ui().MessageBox("問題文が１題もありません。", host::MessageButtons::kOk, "エラー");
+    return;
+  }
+  // The test creation dialog opens here once it exists.
+}
+
+void SheetActivate(model::Body& body, const std::string& sheet_name) {
+  if (sheet_name == model::kTestSheet40Name) {
+    body.use_sheet40 = true;
+  } else if (sheet_name == model::kTestSheet20Name) {
+    body.use_sheet40 = false;
+  }
+}
+
+void END_Shori(model::Body& body) {
+  host::Application& app = body.HostApp();
+  if (app.Workbooks().Count() == 0) return;
+  const std::string path = app.ActiveWorkbook()->Path();
+  const std::string name = app.ActiveWorkbook()->Name();
+  RemoveMenu(app);
+  if (path.empty()) return;
+  const std::string full_name = path + "/" + name;
+  const settings::SettingsLocation settings = body.Settings();
+  const std::string key = settings::UpdateHistory(settings, full_name);
+  if (key != settings::kNoSave) settings::WriteSetting(settings, key, full_name, false);
+}
+
+void Command1(model::Body&) {
+  // The data file dialog is shown here once it exists.
+}
+
+void Command2(model::Body&) {
+  // The kanji grade dialog is shown here once it exists.
+}
+
+}  // namespace tarquel::shell

@@ -1,0 +1,47 @@
+// A fixture for command tests: a host application with a scripted Ui, an in-memory platform,
+// a freshly loaded add-in bound to the application's sheet events, and a workbook. Commands
+// run through the data workbook's macros, as the host runs them.
+#ifndef TARQUEL_TESTS_SUPPORT_ADD_IN_FIXTURE_H_
+#define TARQUEL_TESTS_SUPPORT_ADD_IN_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/application.h"
+#include "host/platform/memory_platform.h"
+#include "host/workbook.h"
+#include "macros/data_workbook_macros.h"
+#include "shell/add_in.h"
+#include "support/scripted_ui.h"
+
+namespace tarquel::testing {
+
+class AddInTest : public ::testing::Test {
+ protected:
+  static constexpr char kSettingsPath[] =
+      "/home/user/Documents/ソルネア保存データ/ミラヴォ 同音・同訓_設定値.ini";
+
+  AddInTest() : app_(ui_), add_in_(app_, platform_) { app::BindSheetActivate(app_, add_in_); }
+
+  // Runs a macro by name; fails the test when the workbook has no such macro.
+  void Run(const std::string& macro) { ASSERT_TRUE(app::RunMacro(add_in_, macro)) << macro; }
+
+  model::Body& body() { return add_in_.body(); }
+
+  // The settings file's bytes, or nullopt when it does not exist.
+  std::optional<std::string> SettingsFile() const {
+    auto it = platform_.files().find(kSettingsPath);
+    if (it == platform_.files().end()) return std::nullopt;
+    return it->second;
+  }
+
+  ScriptedUi ui_;
+  host::MemoryPlatform platform_;
+  host::Application app_;
+  shell::AddIn add_in_;
+};
+
+}  // namespace tarquel::testing
+
+#endif  // TARQUEL_TESTS_SUPPORT_ADD_IN_FIXTURE_H_
