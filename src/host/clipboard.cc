@@ -48,13 +48,16 @@ ClipboardContent CopyCells(const Worksheet& sheet, const CellRect& rect) {
       content.cells.push_back(ClipCell(sheet, rect, row, cell));
     });
   }
-  for (const auto& [position, comment] : sheet.comments()) {
+  const auto& comments = sheet.comments();
+  for (auto it = comments.lower_bound({rect.first_row, 0});
+       it != comments.end() && it->first.first <= rect.last_row; ++it) {
+    const auto& [position, comment] = *it;
     if (rect.Contains(position.first, position.second)) {
       content.comments.push_back(
           {position.first - rect.first_row, position.second - rect.first_column, comment});
     }
   }
-  for (const CellRect& merge : sheet.merges()) {
+  for (const CellRect& merge : sheet.MergesIntersecting(rect)) {
     if (rect.Contains(merge)) {
       content.merges.push_back(
           {merge.first_row - rect.first_row + 1, merge.first_column - rect.first_column + 1,
@@ -70,8 +73,8 @@ void PasteCells(const ClipboardContent& content, Worksheet& sheet, int32_t row, 
     ThrowApplicationDefined("貼り付け先がシートの範囲を超えます（" +
                             FormatAddress(target, ReferenceStyle::kA1, false) + "）。");
   }
-  for (const CellRect& merge : sheet.merges()) {
-    if (merge.Intersects(target) && !target.Contains(merge)) {
+  for (const CellRect& merge : sheet.MergesIntersecting(target)) {
+    if (!target.Contains(merge)) {
       ThrowApplicationDefined("結合されたセルの一部を変更することはできません（" +
                               FormatAddress(merge, ReferenceStyle::kA1, false) + "）。");
     }
@@ -82,9 +85,11 @@ void PasteCells(const ClipboardContent& content, Worksheet& sheet, int32_t row, 
     old_cells.push_back({r, cell.column});
   });
   for (const auto& [r, c] : old_cells) sheet.EraseCell(r, c);
-  std::erase_if(sheet.comments(), [&](const auto& entry) {
-    return target.Contains(entry.first.first, entry.first.second);
-  });
+  auto& comments = sheet.comments();
+  for (auto it = comments.lower_bound({target.first_row, 0});
+       it != comments.end() && it->first.first <= target.last_row;) {
+    it = target.Contains(it->first.first, it->first.second) ? comments.erase(it) : std::next(it);
+  }
   sheet.RemoveMergesIntersecting(target);
 
   StyleTable& styles = sheet.styles();

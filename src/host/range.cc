@@ -549,14 +549,14 @@ bool Range::HasFormula() const {
 }
 
 void Range::ClearContents() const {
-  for (const CellRect& merge : sheet_->merges()) {
-    bool touched = false;
+  std::vector<CellRect> touched;
+  ForEachArea([&](const CellRect& area) {
+    for (const CellRect& merge : sheet_->MergesIntersecting(area)) touched.push_back(merge);
+  });
+  for (const CellRect& merge : touched) {
     bool contained = false;
-    ForEachArea([&](const CellRect& area) {
-      touched = touched || merge.Intersects(area);
-      contained = contained || area.Contains(merge);
-    });
-    if (touched && !contained) {
+    ForEachArea([&](const CellRect& area) { contained = contained || area.Contains(merge); });
+    if (!contained) {
       ThrowApplicationDefined("結合されたセルの一部を変更することはできません（" +
                               FormatAddress(merge, ReferenceStyle::kA1, false) + "）。");
     }

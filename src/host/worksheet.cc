@@ -209,15 +209,42 @@ double Worksheet::ColumnWidthOf(int32_t column) const {
   return it != columns_info_.end() && it->second.width ? *it->second.width : default_column_width_;
 }
 
+std::vector<CellRect> Worksheet::Merges() const {
+  std::vector<CellRect> all;
+  all.reserve(merges_.size());
+  for (const auto& [corner, merge] : merges_) all.push_back(merge);
+  return all;
+}
+
+std::vector<CellRect> Worksheet::MergesIntersecting(const CellRect& rect) const {
+  std::vector<CellRect> found;
+  // An area that reaches into `rect` starts at most tallest_merge_ - 1 rows above it.
+  const int32_t from = std::max(1, rect.first_row - tallest_merge_ + 1);
+  for (auto it = merges_.lower_bound({from, 0});
+       it != merges_.end() && it->first.first <= rect.last_row; ++it) {
+    if (it->second.Intersects(rect)) found.push_back(it->second);
+  }
+  return found;
+}
+
 const CellRect* Worksheet::MergeAreaOf(int32_t row, int32_t column) const {
-  for (const CellRect& merge : merges_) {
-    if (merge.Contains(row, column)) return &merge;
+  const int32_t from = std::max(1, row - tallest_merge_ + 1);
+  for (auto it = merges_.lower_bound({from, 0}); it != merges_.end() && it->first.first <= row;
+       ++it) {
+    if (it->second.Contains(row, column)) return &it->second;
   }
   return nullptr;
 }
 
+void Worksheet::AddMerge(const CellRect& rect) {
+  merges_[{rect.first_row, rect.first_column}] = rect;
+  tallest_merge_ = std::max<int32_t>(tallest_merge_, static_cast<int32_t>(rect.RowCount()));
+}
+
 void Worksheet::RemoveMergesIntersecting(const CellRect& rect) {
-  std::erase_if(merges_, [&](const CellRect& merge) { return merge.Intersects(rect); });
+  for (const CellRect& merge : MergesIntersecting(rect)) {
+    merges_.erase({merge.first_row, merge.first_column});
+  }
 }
 
 }  // namespace tarquel::host

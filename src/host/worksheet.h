@@ -173,10 +173,15 @@ class Worksheet {
   double RowHeightOf(int32_t row) const;
   double ColumnWidthOf(int32_t column) const;
 
-  const std::vector<CellRect>& merges() const { return merges_; }
+  // Merged areas, indexed by their top-left cell so that lookups cost in proportion to the
+  // areas near the place asked about, not to all areas of the sheet.
+  std::vector<CellRect> Merges() const;  // row by row, left to right
+  std::size_t MergeCount() const { return merges_.size(); }
+  std::vector<CellRect> MergesIntersecting(const CellRect& rect) const;
   // The merged area holding the cell, if any.
   const CellRect* MergeAreaOf(int32_t row, int32_t column) const;
-  void AddMerge(const CellRect& rect) { merges_.push_back(rect); }
+  // REQUIRES: `rect` intersects no merged area.
+  void AddMerge(const CellRect& rect);
   // Removes the merged areas that intersect `rect`.
   void RemoveMergesIntersecting(const CellRect& rect);
 
@@ -195,7 +200,8 @@ class Worksheet {
   std::map<int32_t, ColumnInfo> columns_info_;
   double default_row_height_ = kDefaultRowHeight;
   double default_column_width_ = kDefaultColumnWidth;
-  std::vector<CellRect> merges_;
+  std::map<std::pair<int32_t, int32_t>, CellRect> merges_;  // by top-left (row, column)
+  int32_t tallest_merge_ = 1;  // rows of the tallest area ever added; bounds the lookups
   std::map<std::pair<int32_t, int32_t>, Comment> comments_;
   PageSetup page_setup_;
   std::vector<CellRect> print_area_;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host/forms/form.h"
+#include "model/generation_state.h"
 #include "settings/settings_file.h"
 
 namespace tarquel::host {
@@ -41,6 +42,8 @@ struct Body {
   std::string start_sheet_name;  // the bank sheet when the test dialog was opened
   std::string data_folder_name;
   std::string settings_file_name;
+
+  GenerationState generation;  // the last scan and generation
 
   // The four dialogs, created on first use and kept while the library is loaded.
   std::unique_ptr<host::Form> file_sentaku;

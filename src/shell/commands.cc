@@ -6,6 +6,7 @@
 #include "model/test_sheet.h"
 #include "settings/settings_file.h"
 #include "shell/menu.h"
+#include "testgen/show_dialog.h"
 
 namespace tarquel::shell {
 
@@ -34,7 +35,7 @@ void START(model::Body& body) {
     app.ui().MessageBox("問題文が１題もありません。", host::MessageButtons::kOk, "エラー");
     return;
   }
-  // The test creation dialog opens here once it exists.
+  testgen::ShowUserForm1(body);
 }
 
 void SheetActivate(model::Body& body, const std::string& sheet_name) {

@@ -1,6 +1,7 @@
 #include "shell/velmora.h"
 
 #include "model/body.h"
+#include "paper/set_paper.h"
 #include "shell/commands.h"
 #include "shell/version_info.h"
 
@@ -8,7 +9,7 @@ namespace tarquel::shell {
 
 void Velmora::Auto_Open() { shell::Auto_Open(*body_); }
 void Velmora::START() { shell::START(*body_); }
-// The review and paper commands below are not built yet; until they are, they return at once.
+// The review commands below are not built yet; until they are, they return at once.
 void Velmora::InPutAns() {}
 void Velmora::ANS_DEL() {}
 void Velmora::ThisQSisNG() {}
@@ -18,7 +19,7 @@ void Velmora::Edit_Furigana() {}
 void Velmora::RepeatKanji() {}
 void Velmora::NG_Report() {}
 void Velmora::HITU_Report() {}
-void Velmora::SetPaper() {}
+void Velmora::SetPaper() { paper::SetPaper(*body_); }
 void Velmora::QVersion() { shell::QVersion(*body_); }
 void Velmora::SheetActivate(const std::string& sheet_name) {
   shell::SheetActivate(*body_, sheet_name);

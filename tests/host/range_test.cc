@@ -323,7 +323,7 @@ TEST_F(RangeTest, MergingKeepsTheFirstValueInTheTopLeftCell) {
 
   // Merging over a merged area absorbs it; unmerging leaves the value top-left.
   At("A3:D4").Merge();
-  EXPECT_EQ(sheet_->merges().size(), 2u);
+  EXPECT_EQ(sheet_->MergeCount(), 2u);
   At("A3:D4").UnMerge();
   EXPECT_FALSE(At("B3").MergeCells());
   EXPECT_EQ(At("A3").Value().AsText(), "first");

@@ -8,6 +8,7 @@
 #include "shell/version.h"
 #include "shell/version_info.h"
 #include "support/add_in_fixture.h"
+#include "testgen/user_form1.h"
 
 namespace tarquel::shell {
 namespace {
@@ -143,7 +144,10 @@ TEST_F(ShellTest, StartChecksTheActiveSheetAndItsFirstQuestion) {
   EXPECT_EQ(body().bank_sheet_name, "ミラヴォ 同音・同訓 三年二組");
 
   sheet.Range("D1").SetValue("試合にカツ。");
+  bool shown = false;
+  ui_.QueueFormScriptFor<testgen::UserForm1>([&](testgen::UserForm1&) { shown = true; });
   Run("M_START");
+  EXPECT_TRUE(shown) << "the test creation dialog";
   ui_.ExpectNoMessages();
 }
 

@@ -1,0 +1,197 @@
+#include "paper/print_form.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "host/application.h"
+#include "host/workbook.h"
+#include "host/worksheet.h"
+#include "model/bank_sheet.h"
+#include "model/body.h"
+#include "model/test_sheet.h"
+#include "model/whole_number.h"
+#include "paper/geometry.h"
+#include "settings/settings_file.h"
+
+namespace tarquel::paper {
+
+namespace {
+
+// Layout in twips. The boxes stand to the right of the paper's picture, one per line of it.
+constexpr int kMargin = 120;
+constexpr int kPageWidth = 7320;
+constexpr int kPageHeight = 5400;
+constexpr int kPictureWidth = 4200;
+constexpr int kPictureHeight = 4680;
+constexpr int kBoxLeft = kMargin + kPictureWidth + 240;
+constexpr int kBoxWidth = 1080;
+constexpr int kBoxHeight = 360;
+constexpr int kButtonTop = kMargin + kPageHeight + 120;
+constexpr int kButtonWidth = 1710;
+constexpr int kButtonHeight = 480;
+constexpr int kButtonGap = 120;
+constexpr int kFormWidth = 2 * kMargin + kPageWidth;
+constexpr int kFormHeight = kButtonTop + kButtonHeight + kMargin + 360;  // 360: the title bar
+
+}  // namespace
+
+PrintForm::PrintForm(host::Ui& ui, model::Body& body)
+    : host::Form(ui),
+      body_(body),
+      fields_{{
+          {&TextBox1, settings::kNumberRow40, kPage40, true},
+          {&TextBox2, settings::kQuestionRow40, kPage40, true},
+          {&TextBox3, settings::kAnswerRow40, kPage40, true},
+          {&TextBox4, settings::kBandSpacer40, kPage40, true},
+          {&TextBox5, settings::kPageFoot40, kPage40, true},
+          {&TextBox6, settings::kSlotWidth40, kPage40, true},
+          {&TextBox7, settings::kSideWidth40, kPage40, true},
+          {&TextBox8, settings::kNumberRow20, kPage20, false},
+          {&TextBox9, settings::kQuestionRow20, kPage20, false},
+          {&TextBox10, settings::kAnswerRow20, kPage20, false},
+          {&TextBox11, settings::kPageFoot20, kPage20, false},
+          {&TextBox12, settings::kSlotWidth20, kPage20, false},
+          {&TextBox13, settings::kSideWidth20, kPage20, false},
+      }} {
+  set_caption("用紙調整");
+  set_geometry({0, 0, kFormWidth, kFormHeight});
+
+  MultiPage1.AddPage("１ページ４０題");
+  MultiPage1.AddPage("１ページ２０題");
+  MultiPage1.set_geometry({kMargin, kMargin, kPageWidth, kPageHeight});
+  MultiPage1.on_change = [this] { MultiPage1_Change(); };
+
+  const host::Geometry picture{kMargin, kMargin, kPictureWidth, kPictureHeight};
+  Image1.set_picture("paper40");
+  Image1.set_geometry(picture);
+  Image1.PlaceOn(MultiPage1, kPage40);
+  Image2.set_picture("paper20");
+  Image2.set_geometry(picture);
+  Image2.PlaceOn(MultiPage1, kPage20);
+
+  // Seven boxes share page 0 and six page 1; each page spreads its boxes over the picture's
+  // height.
+  int line[2] = {0, 0};
+  for (const Field& field : fields_) {
+    const int spacing = field.page == kPage40 ? 660 : 760;
+    field.box->set_geometry(
+        {kBoxLeft, 2 * kMargin + spacing * line[field.page]++, kBoxWidth, kBoxHeight});
+    field.box->PlaceOn(MultiPage1, field.page);
+    if (field.checked) {
+      field.box->on_exit = [this, &field](bool& cancel) { CheckedBox_Exit(field, cancel); };
+    }
+  }
+
+  host::CommandButton* buttons[] = {&CommandButton1, &CommandButton2, &CommandButton3,
+                                    &CommandButton4};
+  const char* captions[] = {"印刷プレビュー", "設定値リセット", "保存せずに閉じる",
+                            "保存して閉じる"};
+  for (int i = 0; i < 4; ++i) {
+    buttons[i]->set_caption(captions[i]);
+    buttons[i]->set_geometry(
+        {kMargin + i * (kButtonWidth + kButtonGap), kButtonTop, kButtonWidth, kButtonHeight});
+  }
+  CommandButton1.on_click = [this] { CommandButton1_Click(); };
+  CommandButton2.on_click = [this] { CommandButton2_Click(); };
+  CommandButton3.on_click = [this] { CommandButton3_Click(); };
+  CommandButton4.on_click = [this] { CommandButton4_Click(); };
+}
+
+void PrintForm::OnActivate() {
+  host::Application& app = body_.HostApp();
+  host::Worksheet& active = app.ActiveSheet();
+  const host::Sheets sheets = active.workbook().Sheets();
+  const bool has40 = model::SheetExists(sheets, model::kTestSheet40Name);
+  const bool has20 = model::SheetExists(sheets, model::kTestSheet20Name);
+  if (!has40 && !has20) {
+    Unload();
+    ui().MessageBox("問題を作成してから実行して下さい。", host::MessageButtons::kOk,
+                    "問題用紙が存在しません。");
+    return;
+  }
+  if (!has40) MultiPage1.page(kPage40).enabled = false;
+  if (!has20) MultiPage1.page(kPage20).enabled = false;
+
+  const settings::SettingsLocation location = body_.Settings();
+  for (const Field& field : fields_) {
+    field.box->SetValue(settings::ReadSetting(location, field.key.name, field.key.default_value));
+  }
+
+  if (active.Name() == model::kTestSheet40Name) {
+    body_.use_sheet40 = true;
+  } else if (active.Name() == model::kTestSheet20Name) {
+    body_.use_sheet40 = false;
+  } else {
+    ui().MessageBox("問題用紙を選択してから実行して下さい。", host::MessageButtons::kOk, "エラー");
+    Unload();
+    return;
+  }
+  // Raises MultiPage1_Change only when the page really changes.
+  MultiPage1.SetValue(body_.use_sheet40 ? kPage40 : kPage20);
+}
+
+void PrintForm::CheckedBox_Exit(const Field& field, bool& cancel) {
+  const std::optional<double> number = model::NumericValue(field.box->value());
+  if (number && *number > 0) return;
+  ui().MessageBox(
+      std::string("1以上の整数を入力して下さい。(既定値：") + field.key.default_value + ") ",
+      host::MessageButtons::kOk, std::nullopt);
+  cancel = true;
+}
+
+void PrintForm::MultiPage1_Change() {
+  body_.use_sheet40 = MultiPage1.value() == kPage40;
+  body_.HostApp()
+      .ActiveSheet()
+      .workbook()
+      .Sheets()
+      .Item(std::string(model::TestSheetName(body_.use_sheet40)))
+      .Select();
+}
+
+void PrintForm::CommandButton1_Click() {
+  host::Application& app = body_.HostApp();
+  app.SetScreenUpdating(false);
+  StoreValues();
+
+  host::Worksheet& sheet = app.ActiveSheet().workbook().Sheets().Item(
+      std::string(model::TestSheetName(body_.use_sheet40)));
+  const int32_t rows_per_page = model::RowsPerPage(body_.use_sheet40);
+  // A page is in use while its first row has something in the side column. The sheet's last
+  // row ends the count so that a full column cannot run past it.
+  int32_t pages = 0;
+  while (pages * rows_per_page + 1 <= sheet.RowCount() &&
+         !sheet.Cells(pages * rows_per_page + 1, model::kSideColumn).Text().empty()) {
+    ++pages;
+  }
+  const int32_t last_row = std::min(pages * rows_per_page, sheet.RowCount());
+  for (int32_t row = 1; row <= last_row; ++row) ApplyRowHeight(body_, row);
+  ApplyColumnWidths(body_);
+
+  Unload();
+  app.ActiveWindow().PrintPreviewSelectedSheets();
+}
+
+void PrintForm::CommandButton2_Click() {
+  for (const Field& field : fields_) {
+    if (field.page == MultiPage1.value()) field.box->SetValue(field.key.default_value);
+  }
+}
+
+void PrintForm::CommandButton3_Click() { Unload(); }
+
+void PrintForm::CommandButton4_Click() {
+  StoreValues();
+  Unload();
+}
+
+void PrintForm::StoreValues() {
+  const settings::SettingsLocation location = body_.Settings();
+  for (const Field& field : fields_) {
+    settings::WriteSetting(location, field.key.name, field.box->value(), false);
+  }
+}
+
+}  // namespace tarquel::paper

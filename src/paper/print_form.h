@@ -1,0 +1,90 @@
+// PrintForm is the paper adjustment dialog (用紙調整): thirteen text boxes on two pages, one
+// page for each test sheet, holding the row heights and column widths the settings file keeps
+// for it. The user edits them, previews the sheet in use with them applied, resets the page
+// shown to the defaults, or saves and closes. Only the paper command (SetPaper) creates and
+// shows it; it reads and writes the module state's use_sheet40 and the settings file, and
+// changes the active sheet (page change, print preview).
+//
+// Every showing starts afresh from the settings file: the dialog is unloaded whenever it
+// closes, and nothing in it outlives that except what was written to the file.
+#ifndef TARQUEL_PAPER_PRINT_FORM_H_
+#define TARQUEL_PAPER_PRINT_FORM_H_
+
+#include <array>
+
+#include "host/forms/controls.h"
+#include "host/forms/form.h"
+#include "settings/keys.h"
+
+namespace tarquel::model {
+struct Body;
+}
+
+namespace tarquel::paper {
+
+class PrintForm : public host::Form {
+ public:
+  // The pages of MultiPage1.
+  static constexpr int kPage40 = 0;  // "１ページ４０題"
+  static constexpr int kPage20 = 1;  // "１ページ２０題"
+
+  // `ui` and `body` must outlive the form.
+  PrintForm(host::Ui& ui, model::Body& body);
+
+  host::MultiPage MultiPage1{*this, "MultiPage1"};
+  host::Image Image1{*this, "Image1"};  // the 40-question paper, on page 0
+  host::Image Image2{*this, "Image2"};  // the 20-question paper, on page 1
+  // Page 0: number, question and answer rows, band spacer, page foot, slot and side widths.
+  // Each refuses to be left unless it holds a number above zero.
+  host::TextBox TextBox1{*this, "TextBox1"};
+  host::TextBox TextBox2{*this, "TextBox2"};
+  host::TextBox TextBox3{*this, "TextBox3"};
+  host::TextBox TextBox4{*this, "TextBox4"};
+  host::TextBox TextBox5{*this, "TextBox5"};
+  host::TextBox TextBox6{*this, "TextBox6"};
+  host::TextBox TextBox7{*this, "TextBox7"};
+  // Page 1: number, question and answer rows, page foot, slot and side widths. Not checked.
+  host::TextBox TextBox8{*this, "TextBox8"};
+  host::TextBox TextBox9{*this, "TextBox9"};
+  host::TextBox TextBox10{*this, "TextBox10"};
+  host::TextBox TextBox11{*this, "TextBox11"};
+  host::TextBox TextBox12{*this, "TextBox12"};
+  host::TextBox TextBox13{*this, "TextBox13"};
+  host::CommandButton CommandButton1{*this, "CommandButton1"};  // 印刷プレビュー
+  host::CommandButton CommandButton2{*this, "CommandButton2"};  // 設定値リセット
+  host::CommandButton CommandButton3{*this, "CommandButton3"};  // 保存せずに閉じる
+  host::CommandButton CommandButton4{*this, "CommandButton4"};  // 保存して閉じる
+
+ protected:
+  // UserForm_Activate: needs a test sheet in the workbook and one of them active; fills the
+  // boxes from the settings file and shows the page of the active test sheet. Otherwise tells
+  // the user why and unloads the form.
+  void OnActivate() override;
+
+ private:
+  // A text box with the setting it shows, in the order the settings are written.
+  struct Field {
+    host::TextBox* box;
+    settings::Key key;
+    int page;
+    bool checked;  // refuses to be left unless it holds a number above zero
+  };
+
+  // TextBox1_Exit .. TextBox7_Exit.
+  void CheckedBox_Exit(const Field& field, bool& cancel);
+  void MultiPage1_Change();
+  void CommandButton1_Click();
+  void CommandButton2_Click();
+  void CommandButton3_Click();
+  void CommandButton4_Click();
+
+  // Writes the thirteen boxes' texts to the settings file.
+  void StoreValues();
+
+  model::Body& body_;
+  const std::array<Field, 13> fields_;
+};
+
+}  // namespace tarquel::paper
+
+#endif  // TARQUEL_PAPER_PRINT_FORM_H_
