@@ -12,14 +12,7 @@ void SetPaper(model::Body& body) {
   if (body.print_form == nullptr) {
     body.print_form = std::make_unique<PrintForm>(body.HostApp().ui(), body);
   }
-  try {
-    body.print_form->Show();
-  } catch (...) {
-    // A run-time error ends the command, and with it the dialog, as the host ends a macro;
-    // a form left shown would refuse every later Show.
-    body.print_form->Unload();
-    throw;
-  }
+  body.print_form->Show();
 }
 
 }  // namespace tarquel::paper

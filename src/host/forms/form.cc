@@ -85,18 +85,25 @@ void Form::Show() {
   }
   Load();
   shown_ = true;
-  OnActivate();
-  if (!shown_) return;
-  // The host gives the first control of the tab order the focus without raising its Enter.
-  if (focused_ == nullptr) {
-    for (Control* control : TabOrder()) {
-      if (CanFocus(*control)) {
-        focused_ = control;
-        break;
+  try {
+    OnActivate();
+    if (!shown_) return;
+    // The host gives the first control of the tab order the focus without raising its Enter.
+    if (focused_ == nullptr) {
+      for (Control* control : TabOrder()) {
+        if (CanFocus(*control)) {
+          focused_ = control;
+          break;
+        }
       }
     }
+    ui_.ShowModal(*this);
+  } catch (...) {
+    // A run-time error ends the command and, with it, the dialog it showed; a form left shown
+    // would refuse every later Show.
+    Unload();
+    throw;
   }
-  ui_.ShowModal(*this);
   if (shown_) Unload();
 }
 

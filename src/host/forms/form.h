@@ -61,8 +61,9 @@ class Form {
   // Shows the form modally: Load, mark shown, OnActivate; then, unless activation hid or
   // unloaded it, give the focus to the first control in tab order that can take it (without
   // raising its enter event) when OnActivate placed none, and call ui().ShowModal(*this). A form
-  // still shown when ShowModal returns is unloaded, as its close box would. Throws HostError
-  // (400) when the form is already shown.
+  // still shown when ShowModal returns is unloaded, as its close box would. An exception out of
+  // activation or the modal loop (a run-time error in a handler) unloads the form and passes
+  // on. Throws HostError (400) when the form is already shown.
   void Show();
 
   // Hides the form; it stays loaded and keeps its state and focus. Nothing when not shown.

@@ -133,6 +133,19 @@ TEST_F(FormTest, ActivationThatUnloadsSkipsTheModalShow) {
   EXPECT_FALSE(dialog_.loaded());
 }
 
+TEST_F(FormTest, ARunTimeErrorInAHandlerClosesTheFormAndPassesOn) {
+  dialog_.Next.on_click = [] { ThrowApplicationDefined("broken"); };
+  EXPECT_THROW(ShowWith([](TestDialog& d) {
+                 d.SelectPage(d.MP, 1);
+                 d.Press(d.Next);
+               }),
+               HostError);
+  EXPECT_FALSE(dialog_.shown());
+  EXPECT_FALSE(dialog_.loaded());
+  ShowWith([](TestDialog& d) { d.Press(d.OK); });  // shows again, no error 400
+  EXPECT_FALSE(dialog_.loaded());
+}
+
 TEST_F(FormTest, ReshowAfterUnloadStartsFromDesignState) {
   ShowWith([](TestDialog& d) {
     d.Type(d.T2, "typed");
