@@ -2,6 +2,9 @@
 
 #include "model/body.h"
 #include "paper/set_paper.h"
+#include "review/answers.h"
+#include "review/marking.h"
+#include "review/reports.h"
 #include "shell/commands.h"
 #include "shell/version_info.h"
 
@@ -9,16 +12,15 @@ namespace tarquel::shell {
 
 void Velmora::Auto_Open() { shell::Auto_Open(*body_); }
 void Velmora::START() { shell::START(*body_); }
-// The review commands below are not built yet; until they are, they return at once.
-void Velmora::InPutAns() {}
-void Velmora::ANS_DEL() {}
-void Velmora::ThisQSisNG() {}
-void Velmora::ThisQSisHITU() {}
-void Velmora::GoJUMP() {}
-void Velmora::Edit_Furigana() {}
-void Velmora::RepeatKanji() {}
-void Velmora::NG_Report() {}
-void Velmora::HITU_Report() {}
+void Velmora::InPutAns() { review::InPutAns(*body_); }
+void Velmora::ANS_DEL() { review::ANS_DEL(*body_); }
+void Velmora::ThisQSisNG() { review::ThisQSisNG(*body_); }
+void Velmora::ThisQSisHITU() { review::ThisQSisHITU(*body_); }
+void Velmora::GoJUMP() { review::GoJUMP(*body_); }
+void Velmora::Edit_Furigana() { review::Edit_Furigana(*body_); }
+void Velmora::RepeatKanji() { review::RepeatKanji(*body_); }
+void Velmora::NG_Report() { review::NG_Report(*body_); }
+void Velmora::HITU_Report() { review::HITU_Report(*body_); }
 void Velmora::SetPaper() { paper::SetPaper(*body_); }
 void Velmora::QVersion() { shell::QVersion(*body_); }
 void Velmora::SheetActivate(const std::string& sheet_name) {
