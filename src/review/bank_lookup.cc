@@ -39,4 +39,13 @@ int32_t QuestionIndex::FirstRowOrEmpty(std::string_view text) const {
   return row ? std::min(*row, first_empty_row_) : first_empty_row_;
 }
 
+std::optional<int32_t> FindQuestionRow(const host::Worksheet& bank, std::string_view text) {
+  const int32_t last_row = std::min(bank.RowCount() - 1, bank.LastRowWithCells());
+  for (int32_t row = 1; row <= last_row; ++row) {
+    const host::Cell* cell = bank.FindCell(row, model::kQuestion);
+    if (cell != nullptr && cell->value.AsText() == text) return row;
+  }
+  return std::nullopt;
+}
+
 }  // namespace tarquel::review

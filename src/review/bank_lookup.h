@@ -38,6 +38,10 @@ class QuestionIndex {
   int32_t first_empty_row_ = 1;
 };
 
+// One lookup without an index: the first row of 1 .. RowCount() - 1 whose column D equals
+// `text`, past empty rows. REQUIRES `text` not empty.
+std::optional<int32_t> FindQuestionRow(const host::Worksheet& bank, std::string_view text);
+
 }  // namespace tarquel::review
 
 #endif  // TARQUEL_REVIEW_BANK_LOOKUP_H_

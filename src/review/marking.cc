@@ -55,7 +55,7 @@ std::optional<Target> FindMarkTarget(model::Body& body) {
   if (column > model::kLastSlotColumn) return std::nullopt;
   const std::string question = active.Cells(model::BandQuestionRow(row), column).Value().AsText();
   if (question.empty()) return std::nullopt;
-  const std::optional<int32_t> bank_row = QuestionIndex(bank).FirstRowOf(question);
+  const std::optional<int32_t> bank_row = FindQuestionRow(bank, question);
   if (!bank_row) {
     app.ui().MessageBox(kNotFound, host::MessageButtons::kOk, "メッセージ");
     return std::nullopt;
@@ -147,7 +147,7 @@ void GoJUMP(model::Body& body) {
   if (column > model::kLastSlotColumn) return;
   const std::string question = active.Cells(model::BandQuestionRow(row), column).Value().AsText();
   if (question.empty()) return;
-  const std::optional<int32_t> bank_row = QuestionIndex(bank).FirstRowOf(question);
+  const std::optional<int32_t> bank_row = FindQuestionRow(bank, question);
   if (!bank_row) {
     app.ui().MessageBox(kNotFound, host::MessageButtons::kOk, test_name);
     return;
