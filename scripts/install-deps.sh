@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-format
+  libzip-dev libpugixml-dev
 )
 
 missing=()

@@ -84,6 +84,12 @@ std::size_t HashCellFormat(const CellFormat& f) {
 
 StyleTable::StyleTable() { Intern(CellFormat{}); }
 
+void StyleTable::SetDefault(const CellFormat& format) {
+  formats_.assign(1, format);
+  index_.clear();
+  index_.emplace(HashCellFormat(format), kDefault);
+}
+
 StyleTable::Id StyleTable::Intern(const CellFormat& format) {
   const std::size_t hash = HashCellFormat(format);
   auto [begin, end] = index_.equal_range(hash);

@@ -128,6 +128,7 @@ struct Fill {
   std::string pattern = "none";  // the file's pattern type: "none", "solid", "gray125", ...
   Color foreground;
   Color background;
+  std::string gradient_xml;  // a gradient fill from a file, kept as its XML (pattern "gradient")
 
   bool operator==(const Fill&) const = default;
 };
@@ -148,6 +149,10 @@ struct CellFormat {
   CellBorders borders;
   Fill fill;
   Protection protection;
+  // Carried through files: the named cell style the format derives from (0: the normal
+  // style) and whether a text was typed with a leading apostrophe.
+  uint32_t named_style = 0;
+  bool quote_prefix = false;
 
   bool operator==(const CellFormat&) const = default;
 };
@@ -166,6 +171,9 @@ class StyleTable {
   StyleTable& operator=(const StyleTable&) = delete;
 
   Id Intern(const CellFormat& format);
+  // Makes `format` the default (id 0). REQUIRES: nothing but the default has been interned,
+  // as when a workbook is being loaded from a file whose first format differs.
+  void SetDefault(const CellFormat& format);
   const CellFormat& Get(Id id) const { return formats_[id]; }
   std::size_t size() const { return formats_.size(); }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/cell_format.h"
+#include "host/file_origin.h"
 #include "host/worksheet.h"
 
 namespace tarquel::host {
@@ -66,6 +67,9 @@ class Workbook {
   void ActivateSheet(Worksheet& sheet);
   // Makes this the application's active workbook.
   void Activate();
+
+  // The package as read from a file, kept for the codec; null for a new workbook.
+  std::shared_ptr<const FileOrigin> file_origin;
 
   StyleTable& styles() { return styles_; }
   const StyleTable& styles() const { return styles_; }

@@ -26,6 +26,7 @@
 #include "host/address.h"
 #include "host/cell_format.h"
 #include "host/cell_value.h"
+#include "host/file_origin.h"
 #include "host/page_setup.h"
 
 namespace tarquel::host {
@@ -56,16 +57,22 @@ struct Comment {
   bool operator==(const Comment&) const = default;
 };
 
+// Attributes of a file's row or column element that the host does not use (outline levels,
+// collapsed groups, ...), written back as they came.
+using FileAttributes = std::vector<std::pair<std::string, std::string>>;
+
 struct RowInfo {
   std::optional<double> height;
   std::optional<StyleTable::Id> style;
   bool hidden = false;
+  FileAttributes file_attributes;
 };
 
 struct ColumnInfo {
   std::optional<double> width;
   std::optional<StyleTable::Id> style;
   bool hidden = false;
+  FileAttributes file_attributes;
 };
 
 enum class SheetVisibility { kVisible, kHidden, kVeryHidden };
@@ -187,6 +194,9 @@ class Worksheet {
 
   std::map<std::pair<int32_t, int32_t>, Comment>& comments() { return comments_; }
   const std::map<std::pair<int32_t, int32_t>, Comment>& comments() const { return comments_; }
+
+  // The sheet's part as read from a file, kept for the codec; null for a new sheet.
+  std::shared_ptr<const FileOrigin> file_origin;
 
  private:
   friend class Workbook;  // renames during validation

@@ -1,0 +1,145 @@
+#include "host/xlsx/comments_codec.h"
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+#include <vector>
+
+#include "host/address.h"
+#include "host/host_error.h"
+#include "host/xlsx/sheet_codec.h"
+
+namespace tarquel::host::xlsx {
+
+namespace {
+
+constexpr char kMainNamespace[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+
+// The text of a comment: every <t> of its runs, in order.
+std::string PlainText(const pugi::xml_node& text) {
+  std::string plain;
+  for (pugi::xml_node node : text.children()) {
+    const std::string name = node.name();
+    if (name == "t") plain += node.text().get();
+    if (name == "r") plain += node.child("t").text().get();
+  }
+  return plain;
+}
+
+}  // namespace
+
+CommentMap ReadComments(const pugi::xml_document& doc, const std::string& part) {
+  CommentMap comments;
+  const pugi::xml_node root = doc.child("comments");
+  std::vector<std::string> authors;
+  for (pugi::xml_node author : root.child("authors").children("author"))
+    authors.push_back(author.text().get());
+  for (pugi::xml_node comment : root.child("commentList").children("comment")) {
+    auto rect = ParseA1Reference(comment.attribute("ref").value(), kMaxFileRows, kMaxFileColumns);
+    if (!rect || rect->size() != 1) {
+      throw HostError(HostError::kApplicationDefined, "コメント（" + part + "）のセル「" +
+                                                          comment.attribute("ref").value() +
+                                                          "」が正しくありません。");
+    }
+    Comment entry;
+    entry.text = PlainText(comment.child("text"));
+    const uint32_t author = comment.attribute("authorId").as_uint(0);
+    if (author < authors.size()) entry.author = authors[author];
+    comments[{rect->front().first_row, rect->front().first_column}] = entry;
+  }
+  return comments;
+}
+
+void ReadCommentShapes(const std::string& vml, CommentMap& comments) {
+  // Shapes are read with patterns, not an XML parser: producers write VML that is not always
+  // well-formed XML, and only a few facts of each shape matter here.
+  static const std::regex kShape(R"(<v:shape\b([^>]*)>([\s\S]*?)</v:shape>)");
+  static const std::regex kRow(R"(<x:Row>\s*(\d+)\s*</x:Row>)");
+  static const std::regex kColumn(R"(<x:Column>\s*(\d+)\s*</x:Column>)");
+  static const std::regex kWidth(R"(width:\s*([0-9.]+)pt)");
+  static const std::regex kHeight(R"(height:\s*([0-9.]+)pt)");
+  for (auto it = std::sregex_iterator(vml.begin(), vml.end(), kShape); it != std::sregex_iterator();
+       ++it) {
+    const std::string attributes = (*it)[1];
+    const std::string body = (*it)[2];
+    std::smatch row, column;
+    if (!std::regex_search(body, row, kRow) || !std::regex_search(body, column, kColumn)) continue;
+    auto found = comments.find({std::stoi(row[1]) + 1, std::stoi(column[1]) + 1});
+    if (found == comments.end()) continue;
+    std::smatch size;
+    if (std::regex_search(attributes, size, kWidth)) found->second.width = std::stod(size[1]);
+    if (std::regex_search(attributes, size, kHeight)) found->second.height = std::stod(size[1]);
+    found->second.visible = body.find("<x:Visible") != std::string::npos;
+  }
+}
+
+void WriteComments(const CommentMap& comments, pugi::xml_document& doc) {
+  pugi::xml_node root = doc.append_child("comments");
+  root.append_attribute("xmlns") = kMainNamespace;
+  std::vector<std::string> authors;
+  auto author_id = [&](const std::string& author) {
+    for (std::size_t i = 0; i < authors.size(); ++i) {
+      if (authors[i] == author) return i;
+    }
+    authors.push_back(author);
+    return authors.size() - 1;
+  };
+  for (const auto& [position, comment] : comments) author_id(comment.author);
+  pugi::xml_node list = root.append_child("authors");
+  for (const std::string& author : authors) list.append_child("author").text() = author.c_str();
+  pugi::xml_node entries = root.append_child("commentList");
+  for (const auto& [position, comment] : comments) {
+    pugi::xml_node entry = entries.append_child("comment");
+    entry.append_attribute("ref") =
+        FormatAddress(CellRect::Cell(position.first, position.second), ReferenceStyle::kA1, false,
+                      kMaxFileRows, kMaxFileColumns)
+            .c_str();
+    entry.append_attribute("authorId") = author_id(comment.author);
+    pugi::xml_node t = entry.append_child("text").append_child("t");
+    t.append_attribute("xml:space") = "preserve";
+    t.text() = comment.text.c_str();
+  }
+}
+
+std::string WriteCommentShapes(const CommentMap& comments) {
+  std::ostringstream vml;
+  vml << "<xml xmlns:v=\"urn:schemas-microsoft-com:vml\" "
+         "xmlns:o=\"urn:schemas-microsoft-com:office:office\" "
+         "xmlns:x=\"urn:schemas-microsoft-com:office:excel\">"
+         "<o:shapelayout v:ext=\"edit\"><o:idmap v:ext=\"edit\" data=\"1\"/></o:shapelayout>"
+         "<v:shapetype id=\"_x0000_t202\" coordsize=\"21600,21600\" o:spt=\"202\" "
+         "path=\"m,l,21600r21600,l21600,xe\">"
+         "<v:stroke joinstyle=\"miter\"/><v:path gradientshapeok=\"t\" "
+         "o:connecttype=\"rect\"/></v:shapetype>";
+  int id = 1025;
+  for (const auto& [position, comment] : comments) {
+    const int row = position.first - 1;
+    const int column = position.second - 1;
+    // The anchor: from one column right of the cell, a little above it, as wide and tall as
+    // the box in default-sized columns (48 pt) and rows (15 pt).
+    const int columns = std::max(1, static_cast<int>(std::ceil(comment.width / 48)));
+    const int rows = std::max(1, static_cast<int>(std::ceil(comment.height / 15)));
+    const int top = std::max(0, row - 1);
+    const int shape = id++;
+    vml << "<v:shape id=\"_x0000_s" << shape
+        << "\" type=\"#_x0000_t202\" style=\"position:absolute;"
+        << "margin-left:" << NumberForFile((column + 1) * 48.0 + 11)
+        << "pt;margin-top:" << NumberForFile(top * 15.0 + 2)
+        << "pt;width:" << NumberForFile(comment.width)
+        << "pt;height:" << NumberForFile(comment.height) << "pt;z-index:" << (shape - 1024)
+        << ";visibility:" << (comment.visible ? "visible" : "hidden")
+        << "\" fillcolor=\"#ffffe1\" o:insetmode=\"auto\"><v:fill color2=\"#ffffe1\"/>"
+        << "<v:shadow on=\"t\" color=\"black\" obscured=\"t\"/><v:path o:connecttype=\"none\"/>"
+        << "<v:textbox style=\"mso-direction-alt:auto\"><div "
+           "style=\"text-align:left\"></div></v:textbox>"
+        << "<x:ClientData ObjectType=\"Note\"><x:MoveWithCells/><x:SizeWithCells/>"
+        << "<x:Anchor>" << column + 1 << ", 15, " << top << ", 10, " << column + 1 + columns
+        << ", 15, " << top + rows << ", 4</x:Anchor><x:AutoFill>False</x:AutoFill>"
+        << "<x:Row>" << row << "</x:Row><x:Column>" << column << "</x:Column>"
+        << (comment.visible ? "<x:Visible/>" : "") << "</x:ClientData></v:shape>";
+  }
+  vml << "</xml>";
+  return vml.str();
+}
+
+}  // namespace tarquel::host::xlsx

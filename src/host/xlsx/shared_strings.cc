@@ -1,0 +1,472 @@
+#include "host/xlsx/shared_strings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+
+#include "host/host_error.h"
+#include "host/utf16.h"
+#include "host/xlsx/font_codec.h"
+
+namespace tarquel::host::xlsx {
+
+namespace {
+
+constexpr char kMainNamespace[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+
+// A problem with one item; the public readers add where the item is.
+class BadItem : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Some writers put the main namespace under a prefix ("x:si"); the element is the same.
+std::string_view LocalName(const pugi::xml_node& node) {
+  const std::string_view name = node.name();
+  const std::size_t colon = name.find(':');
+  return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+pugi::xml_node ChildNamed(const pugi::xml_node& parent, std::string_view local_name) {
+  for (const pugi::xml_node& child : parent.children()) {
+    if (child.type() == pugi::node_element && LocalName(child) == local_name) return child;
+  }
+  return {};
+}
+
+bool IsBlank(std::string_view text) {
+  return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The code unit of the escape "_xHHHH_" at text[pos], or nullopt when there is none there.
+std::optional<char32_t> EscapeAt(std::string_view text, std::size_t pos) {
+  if (pos + 7 > text.size() || text[pos] != '_' || text[pos + 1] != 'x' || text[pos + 6] != '_') {
+    return std::nullopt;
+  }
+  char32_t unit = 0;
+  for (std::size_t k = pos + 2; k < pos + 6; ++k) {
+    const int digit = HexDigit(text[k]);
+    if (digit < 0) return std::nullopt;
+    unit = unit * 16 + static_cast<char32_t>(digit);
+  }
+  return unit;
+}
+
+bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// The escapes stand for UTF-16 units, so a character outside the BMP may come as two of them;
+// a surrogate without its partner has no UTF-8 form and becomes U+FFFD.
+std::string DecodeEscapes(std::string_view text) {
+  if (text.find("_x") == std::string_view::npos) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::optional<char32_t> unit = text[pos] == '_' ? EscapeAt(text, pos) : std::nullopt;
+    if (!unit) {
+      out.push_back(text[pos++]);
+      continue;
+    }
+    pos += 7;
+    char32_t ch = *unit;
+    if (IsHighSurrogate(ch)) {
+      const std::optional<char32_t> low = EscapeAt(text, pos);
+      if (low && IsLowSurrogate(*low)) {
+        ch = 0x10000 + ((ch - 0xD800) << 10) + (*low - 0xDC00);
+        pos += 7;
+      } else {
+        ch = 0xFFFD;
+      }
+    } else if (IsLowSurrogate(ch)) {
+      ch = 0xFFFD;
+    }
+    AppendUtf8(ch, &out);
+  }
+  return out;
+}
+
+void AppendEscape(uint32_t unit, std::string* out) {
+  char escape[8];
+  std::snprintf(escape, sizeof escape, "_x%04X_", unit);
+  out->append(escape, 7);
+}
+
+// Control characters other than TAB and LF are not allowed in XML or, for CR, do not survive
+// its line-end normalisation; U+FFFE and U+FFFF are not XML characters either.
+std::string EncodeEscapes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte < 0x20 && byte != '\t' && byte != '\n') {
+      AppendEscape(byte, &out);
+    } else if (byte == '_' && EscapeAt(text, pos)) {
+      AppendEscape('_', &out);
+    } else if (byte == 0xEF && pos + 2 < text.size() && text[pos + 1] == '\xBF' &&
+               (text[pos + 2] == '\xBE' || text[pos + 2] == '\xBF')) {
+      AppendEscape(text[pos + 2] == '\xBE' ? 0xFFFE : 0xFFFF, &out);
+      pos += 2;
+    } else {
+      out.push_back(text[pos]);
+    }
+  }
+  return out;
+}
+
+bool NeedsPreserve(std::string_view text) {
+  if (text.empty()) return false;
+  auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
+  return space(text.front()) || space(text.back()) || text.find('\n') != std::string_view::npos ||
+         text.find("  ") != std::string_view::npos;
+}
+
+// The decoded text of a <t>. The parser may split it into several text and CDATA nodes.
+std::string TextOf(const pugi::xml_node& t) {
+  std::string raw;
+  for (const pugi::xml_node& child : t.children()) {
+    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+      raw += child.value();
+    }
+  }
+  if (!IsValidUtf8(raw)) throw BadItem("文字列に UTF-8 でない文字があります。");
+  return DecodeEscapes(raw);
+}
+
+void AppendText(pugi::xml_node parent, std::string_view text) {
+  pugi::xml_node t = parent.append_child("t");
+  const std::string encoded = EncodeEscapes(text);
+  if (NeedsPreserve(encoded)) t.append_attribute("xml:space") = "preserve";
+  if (!encoded.empty()) t.append_child(pugi::node_pcdata).set_value(encoded.c_str());
+}
+
+std::optional<uint32_t> UnsignedAttribute(const pugi::xml_node& node, const char* name) {
+  const std::string_view value = node.attribute(name).value();
+  uint32_t number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
+    return std::nullopt;
+  }
+  return number;
+}
+
+PhoneticType PhoneticTypeOf(std::string_view name) {
+  if (name == "halfwidthKatakana") return PhoneticType::kHalfwidthKatakana;
+  if (name == "Hiragana") return PhoneticType::kHiragana;
+  if (name == "noConversion") return PhoneticType::kNoConversion;
+  return PhoneticType::kFullwidthKatakana;
+}
+
+const char* PhoneticTypeName(PhoneticType type) {
+  switch (type) {
+    case PhoneticType::kHalfwidthKatakana:
+      return "halfwidthKatakana";
+    case PhoneticType::kHiragana:
+      return "Hiragana";
+    case PhoneticType::kNoConversion:
+      return "noConversion";
+    case PhoneticType::kFullwidthKatakana:
+      break;
+  }
+  return "fullwidthKatakana";
+}
+
+PhoneticAlignment PhoneticAlignmentOf(std::string_view name) {
+  if (name == "noControl") return PhoneticAlignment::kNoControl;
+  if (name == "center") return PhoneticAlignment::kCenter;
+  if (name == "distributed") return PhoneticAlignment::kDistributed;
+  return PhoneticAlignment::kLeft;
+}
+
+const char* PhoneticAlignmentName(PhoneticAlignment alignment) {
+  switch (alignment) {
+    case PhoneticAlignment::kNoControl:
+      return "noControl";
+    case PhoneticAlignment::kCenter:
+      return "center";
+    case PhoneticAlignment::kDistributed:
+      return "distributed";
+    case PhoneticAlignment::kLeft:
+      break;
+  }
+  return "left";
+}
+
+std::vector<PhoneticRun> ReadPhoneticRuns(const std::vector<pugi::xml_node>& nodes,
+                                          uint32_t length) {
+  std::vector<PhoneticRun> runs;
+  uint32_t previous_end = 0;
+  for (const pugi::xml_node& rph : nodes) {
+    const std::optional<uint32_t> sb = UnsignedAttribute(rph, "sb");
+    const std::optional<uint32_t> eb = UnsignedAttribute(rph, "eb");
+    if (!sb || !eb) throw BadItem("<rPh> の sb と eb は 0 以上の整数です。");
+    if (*sb < previous_end || *eb <= *sb || *eb > length) {
+      throw BadItem("ふりがなの位置 (sb=" + std::to_string(*sb) + ", eb=" + std::to_string(*eb) +
+                    ") が正しくありません（文字列の長さは " + std::to_string(length) + "）。");
+    }
+    const pugi::xml_node t = ChildNamed(rph, "t");
+    if (!t) throw BadItem("<rPh> に <t> がありません。");
+    runs.push_back(PhoneticRun{*sb, *eb, TextOf(t)});
+    previous_end = *eb;
+  }
+  return runs;
+}
+
+PhoneticProperties ReadPhoneticProperties(const pugi::xml_node& node,
+                                          const std::vector<Font>* style_fonts,
+                                          std::optional<uint32_t>* font_id) {
+  PhoneticProperties properties;
+  properties.type = PhoneticTypeOf(node.attribute("type").value());
+  properties.alignment = PhoneticAlignmentOf(node.attribute("alignment").value());
+  const std::optional<uint32_t> id = UnsignedAttribute(node, "fontId");
+  if (id && style_fonts != nullptr && *id < style_fonts->size()) {
+    properties.font = (*style_fonts)[*id];
+  }
+  if (font_id != nullptr) *font_id = id;
+  return properties;
+}
+
+Text ParseItem(const pugi::xml_node& item, const std::vector<Font>* style_fonts,
+               std::optional<uint32_t>* phonetic_font_id) {
+  // The pieces of text in document order, with the font of their run.
+  std::vector<std::pair<std::string, std::optional<Font>>> pieces;
+  bool has_runs = false;
+  bool has_other = false;
+  std::vector<pugi::xml_node> phonetic_nodes;
+  pugi::xml_node properties_node;
+  for (const pugi::xml_node& child : item.children()) {
+    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+      // Blank text between elements is indentation, kept only because of parse_ws_pcdata.
+      if (child.type() == pugi::node_cdata || !IsBlank(child.value())) {
+        throw BadItem("<t> の外に文字列があります。");
+      }
+      continue;
+    }
+    if (child.type() != pugi::node_element) continue;
+    const std::string_view name = LocalName(child);
+    if (name == "t") {
+      pieces.emplace_back(TextOf(child), std::nullopt);
+    } else if (name == "r") {
+      const pugi::xml_node t = ChildNamed(child, "t");
+      if (!t) throw BadItem("<r> に <t> がありません。");
+      std::optional<Font> font;
+      if (const pugi::xml_node rpr = ChildNamed(child, "rPr")) {
+        font = ReadFont(rpr, FontElement::kRunProperties);
+      }
+      pieces.emplace_back(TextOf(t), std::move(font));
+      has_runs = true;
+    } else if (name == "rPh") {
+      phonetic_nodes.push_back(child);
+    } else if (name == "phoneticPr") {
+      properties_node = child;
+    } else {
+      has_other = true;
+    }
+  }
+  if (pieces.empty() && has_other) throw BadItem("<t> も <r> もありません。");
+
+  std::string text;
+  TextFormatting formatting;
+  uint32_t length = 0;
+  for (auto& [piece, font] : pieces) {
+    const auto units = static_cast<uint32_t>(Utf16Length(piece));
+    if (has_runs && units > 0) formatting.runs.push_back(FontRun{length, units, std::move(font)});
+    length += units;
+    text += piece;
+  }
+  formatting.phonetics = ReadPhoneticRuns(phonetic_nodes, length);
+  if (phonetic_font_id != nullptr) *phonetic_font_id = std::nullopt;
+  if (properties_node) {
+    formatting.phonetic_properties =
+        ReadPhoneticProperties(properties_node, style_fonts, phonetic_font_id);
+  }
+  return Text(std::move(text), std::move(formatting));
+}
+
+// " (位置 N)": the element's byte offset in the parsed part, when it came from a parse.
+std::string PositionOf(const pugi::xml_node& node) {
+  const std::ptrdiff_t offset = node.offset_debug();
+  return offset < 0 ? std::string() : " (位置 " + std::to_string(offset) + ")";
+}
+
+// Writes the runs so that the whole text is written whatever they say (see the header).
+void WriteRuns(std::string_view text, const std::vector<FontRun>& runs, pugi::xml_node si) {
+  const std::size_t total = Utf16Length(text);
+  std::size_t unit = 0;  // written so far, in UTF-16 units and in bytes
+  std::size_t byte = 0;
+  auto write_to = [&](std::size_t end, const std::optional<Font>& font) {
+    const std::string_view rest = text.substr(byte);
+    const std::string_view piece = rest.substr(0, ByteOffsetOfUtf16(rest, end - unit));
+    if (piece.empty()) return;
+    pugi::xml_node r = si.append_child("r");
+    if (font) WriteFont(*font, FontElement::kRunProperties, r.append_child("rPr"));
+    AppendText(r, piece);
+    byte += piece.size();
+    // A boundary inside a surrogate pair moved to the pair's end; count what was written.
+    unit += Utf16Length(piece);
+  };
+  for (const FontRun& run : runs) {
+    const std::size_t start = std::min<std::size_t>(run.start, total);
+    const std::size_t end = std::min<std::size_t>(std::size_t{run.start} + run.length, total);
+    if (start > unit) write_to(start, std::nullopt);
+    if (end > unit) write_to(end, run.font);
+  }
+  if (unit < total) write_to(total, std::nullopt);
+  if (!si.first_child()) AppendText(si, "");
+}
+
+uint64_t HashFont(const Font& font) {
+  const uint64_t hash = std::hash<std::string>()(font.name) ^ std::hash<double>()(font.size);
+  const uint64_t flags = (font.bold ? 1u : 0u) | (font.italic ? 2u : 0u) |
+                         (font.strikethrough ? 4u : 0u) | (font.superscript ? 8u : 0u) |
+                         (font.subscript ? 16u : 0u) | (font.outline ? 32u : 0u) |
+                         (font.shadow ? 64u : 0u) | (static_cast<uint32_t>(font.underline) << 7) |
+                         (static_cast<uint32_t>(font.color.kind) << 10);
+  return hash * 31 + (flags << 32 | font.color.value);
+}
+
+void Mix(uint64_t value, uint64_t* hash) {
+  *hash ^= value + 0x9E3779B97F4A7C15u + (*hash << 6) + (*hash >> 2);
+}
+
+uint64_t Pair(uint32_t high, uint32_t low) { return uint64_t{high} << 32 | low; }
+
+// Equal texts hash alike; texts of one string that differ in formatting mostly do not.
+std::size_t HashText(const Text& text) {
+  uint64_t hash = std::hash<std::string>()(text.text);
+  const TextFormatting* formatting = text.format();
+  if (formatting == nullptr || formatting->empty()) return static_cast<std::size_t>(hash);
+  Mix(formatting->runs.size(), &hash);
+  for (const FontRun& run : formatting->runs) {
+    Mix(Pair(run.start, run.length), &hash);
+    Mix(run.font ? HashFont(*run.font) : 0, &hash);
+  }
+  for (const PhoneticRun& run : formatting->phonetics) {
+    Mix(Pair(run.start, run.end), &hash);
+    Mix(std::hash<std::string>()(run.text), &hash);
+  }
+  if (const auto& properties = formatting->phonetic_properties) {
+    Mix(static_cast<uint64_t>(properties->type) << 8 |
+            static_cast<uint64_t>(properties->alignment) << 4 | (properties->font ? 1u : 0u),
+        &hash);
+  }
+  return static_cast<std::size_t>(hash);
+}
+
+// A null formatting and an empty one write the same item, so they are the same here.
+bool SameText(const Text& a, const Text& b) {
+  if (a.text != b.text) return false;
+  const TextFormatting* fa = a.format();
+  const TextFormatting* fb = b.format();
+  if (fa == fb) return true;
+  const bool a_plain = fa == nullptr || fa->empty();
+  const bool b_plain = fb == nullptr || fb->empty();
+  if (a_plain || b_plain) return a_plain && b_plain;
+  return *fa == *fb;
+}
+
+}  // namespace
+
+Text ReadStringItem(const pugi::xml_node& si_or_is, const std::vector<Font>* style_fonts,
+                    std::optional<uint32_t>* phonetic_font_id) {
+  try {
+    return ParseItem(si_or_is, style_fonts, phonetic_font_id);
+  } catch (const BadItem& problem) {
+    ThrowApplicationDefined("<" + std::string(si_or_is.name()) + ">" + PositionOf(si_or_is) + ": " +
+                            problem.what());
+  }
+}
+
+void WriteStringItem(const Text& text, pugi::xml_node si, const StyleFontIndex& font_index) {
+  const TextFormatting* formatting = text.format();
+  if (formatting == nullptr || formatting->runs.empty()) {
+    AppendText(si, text.text);
+  } else {
+    WriteRuns(text.text, formatting->runs, si);
+  }
+  if (formatting == nullptr) return;
+  const std::size_t length = Utf16Length(text.text);
+  uint32_t previous_end = 0;
+  for (const PhoneticRun& run : formatting->phonetics) {
+    if (run.start < previous_end || run.end <= run.start || run.end > length) continue;
+    pugi::xml_node rph = si.append_child("rPh");
+    rph.append_attribute("sb") = run.start;
+    rph.append_attribute("eb") = run.end;
+    AppendText(rph, run.text);
+    previous_end = run.end;
+  }
+  if (const auto& properties = formatting->phonetic_properties) {
+    pugi::xml_node pr = si.append_child("phoneticPr");
+    pr.append_attribute("fontId") =
+        properties->font && font_index ? font_index(*properties->font) : 0u;
+    if (properties->type != PhoneticType::kFullwidthKatakana) {
+      pr.append_attribute("type") = PhoneticTypeName(properties->type);
+    }
+    if (properties->alignment != PhoneticAlignment::kLeft) {
+      pr.append_attribute("alignment") = PhoneticAlignmentName(properties->alignment);
+    }
+  }
+}
+
+SharedStringTable::SharedStringTable(StyleFontIndex font_index)
+    : font_index_(std::move(font_index)) {}
+
+std::size_t SharedStringTable::Add(const Text& text) {
+  ++uses_;
+  const std::size_t hash = HashText(text);
+  const auto [first, last] = index_.equal_range(hash);
+  for (auto it = first; it != last; ++it) {
+    if (SameText(items_[it->second], text)) return it->second;
+  }
+  items_.push_back(text);
+  index_.emplace(hash, items_.size() - 1);
+  return items_.size() - 1;
+}
+
+std::vector<Text> ReadSharedStrings(const pugi::xml_document& sst_doc,
+                                    const std::vector<Font>* style_fonts) {
+  const pugi::xml_node sst = sst_doc.document_element();
+  if (LocalName(sst) != "sst") {
+    ThrowApplicationDefined(std::string(kSharedStringsPart) +
+                            " の最上位の要素が <sst> ではありません。");
+  }
+  std::vector<Text> items;
+  for (const pugi::xml_node& si : sst.children()) {
+    if (si.type() != pugi::node_element || LocalName(si) != "si") continue;
+    try {
+      items.push_back(ParseItem(si, style_fonts, nullptr));
+    } catch (const BadItem& problem) {
+      ThrowApplicationDefined(std::string(kSharedStringsPart) + " の文字列 " +
+                              std::to_string(items.size()) + PositionOf(si) + ": " +
+                              problem.what());
+    }
+  }
+  return items;
+}
+
+void WriteSharedStrings(const SharedStringTable& table, pugi::xml_document& doc) {
+  doc.reset();
+  pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
+  declaration.append_attribute("version") = "1.0";
+  declaration.append_attribute("encoding") = "UTF-8";
+  declaration.append_attribute("standalone") = "yes";
+  pugi::xml_node sst = doc.append_child("sst");
+  sst.append_attribute("xmlns") = kMainNamespace;
+  sst.append_attribute("count") = std::to_string(table.count_of_uses()).c_str();
+  sst.append_attribute("uniqueCount") = std::to_string(table.items().size()).c_str();
+  for (const Text& item : table.items()) {
+    WriteStringItem(item, sst.append_child("si"), table.font_index());
+  }
+}
+
+}  // namespace tarquel::host::xlsx

@@ -1,0 +1,103 @@
+// The shared string table part (xl/sharedStrings.xml) and the string items it is made of. An
+// item (<si> in the table, <is> for a sheet's inline string) holds a text either whole in one
+// <t> or in runs <r> with their own run properties, then the phonetic guide runs <rPh> and the
+// guide's properties <phoneticPr>. Reading gives the host's Text; writing gives the item back.
+// The workbook reader and writer call these; cells refer to the table's items by index.
+//
+// Texts inside <t> are kept exactly, and control characters travel as _xHHHH_ escapes (a
+// literal "_xHHHH_" in a text has its underscore escaped as _x005F_). Positions of runs and
+// phonetic runs count UTF-16 units, as the host counts characters.
+#ifndef TARQUEL_HOST_XLSX_SHARED_STRINGS_H_
+#define TARQUEL_HOST_XLSX_SHARED_STRINGS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "host/cell_format.h"
+#include "host/cell_value.h"
+
+namespace tarquel::host::xlsx {
+
+// The name of the part, as error messages give it.
+inline constexpr char kSharedStringsPart[] = "xl/sharedStrings.xml";
+
+// Gives the index in the style sheet's <fonts> of `font`, for the fontId of <phoneticPr>. The
+// style sheet writer supplies it (StylesWriter::FontIndexOf) and may add the font to its list.
+using StyleFontIndex = std::function<uint32_t(const Font&)>;
+
+// Reads a string item <si> or inline string <is>. REQUIRES: the document was parsed with
+// pugi::parse_ws_pcdata (with pugixml's default options, a <t> holding only spaces would lose
+// them). Whitespace between elements is ignored.
+//
+// Each <r> becomes one FontRun, in order; a run with no <rPr> has no font (the cell's), and a run
+// with empty text is left out. A <t> beside runs counts as a run without a font. The fontId of
+// <phoneticPr> is looked up in `style_fonts` (the style sheet's fonts; null, or an index beyond
+// it, leaves the guide's font absent); `phonetic_font_id`, when not null, receives the raw fontId
+// (nullopt when the item has no <phoneticPr> or it gives none). An empty item is an empty text.
+//
+// Throws HostError (kApplicationDefined) naming the element and the problem for text outside a
+// <t>, an item with neither <t> nor runs but other content, a run or phonetic run without <t>,
+// phonetic runs whose sb/eb are missing, not numbers, empty, out of order or beyond the text, and
+// text that is not UTF-8.
+Text ReadStringItem(const pugi::xml_node& si_or_is, const std::vector<Font>* style_fonts,
+                    std::optional<uint32_t>* phonetic_font_id = nullptr);
+
+// Appends the children of the item for `text` to `si` (an empty <si> or <is>): <t> for a text
+// without runs, otherwise one <r> per run (<rPr> only for a run with a font); then <rPh> for each
+// phonetic run and <phoneticPr> when the text has phonetic properties. The guide's fontId comes
+// from `font_index`; it is 0 (the workbook's default font) for a guide without a font or when
+// `font_index` is empty. A <t> gets xml:space="preserve" when its text starts or ends with
+// whitespace, or holds a line break or two spaces in a row.
+//
+// Whatever the runs say, all of the text is written: a stretch no run covers is written as a run
+// without a font, and runs are cut to the text. Phonetic runs that are empty, overlap the one
+// before or reach beyond the text are left out, so that what is written reads back.
+// REQUIRES: text.text is valid UTF-8.
+void WriteStringItem(const Text& text, pugi::xml_node si, const StyleFontIndex& font_index = {});
+
+// The table a workbook writer fills as it writes text cells: each distinct text once, in the
+// order first added. Texts are the same when their strings and their formatting are equal.
+class SharedStringTable {
+ public:
+  // `font_index` resolves the fonts of phonetic guides when the table is written.
+  explicit SharedStringTable(StyleFontIndex font_index = {});
+
+  SharedStringTable(const SharedStringTable&) = delete;
+  SharedStringTable& operator=(const SharedStringTable&) = delete;
+
+  // The index of `text` in the table, adding it when it is new. Every call counts as a use.
+  std::size_t Add(const Text& text);
+
+  const std::vector<Text>& items() const { return items_; }
+  // How many times Add was called: the number of cells that refer to the table.
+  std::size_t count_of_uses() const { return uses_; }
+  const StyleFontIndex& font_index() const { return font_index_; }
+
+ private:
+  StyleFontIndex font_index_;
+  std::vector<Text> items_;
+  std::unordered_multimap<std::size_t, std::size_t> index_;  // hash of a text -> its index
+  std::size_t uses_ = 0;
+};
+
+// Reads the parsed shared string table; the result's index is the cells' index. `style_fonts`
+// as for ReadStringItem. The count attributes of <sst> are not trusted and not used. Throws
+// HostError naming the part and the item's index for an item ReadStringItem refuses, and for a
+// document whose root is not <sst>.
+std::vector<Text> ReadSharedStrings(const pugi::xml_document& sst_doc,
+                                    const std::vector<Font>* style_fonts);
+
+// Replaces the contents of `doc` with the table: an XML declaration and <sst> with count (the
+// uses) and uniqueCount (the items), one <si> per item.
+void WriteSharedStrings(const SharedStringTable& table, pugi::xml_document& doc);
+
+}  // namespace tarquel::host::xlsx
+
+#endif  // TARQUEL_HOST_XLSX_SHARED_STRINGS_H_

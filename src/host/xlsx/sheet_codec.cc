@@ -1,0 +1,592 @@
+#include "host/xlsx/sheet_codec.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <sstream>
+
+#include "host/address.h"
+#include "host/host_error.h"
+#include "host/worksheet.h"
+#include "host/xlsx/shared_strings.h"
+
+namespace tarquel::host::xlsx {
+
+namespace {
+
+constexpr char kMainNamespace[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr char kRelationshipsNamespace[] =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+// The children of a worksheet in the order the schema requires.
+constexpr const char* kElementOrder[] = {
+    "sheetPr",
+    "dimension",
+    "sheetViews",
+    "sheetFormatPr",
+    "cols",
+    "sheetData",
+    "sheetCalcPr",
+    "sheetProtection",
+    "protectedRanges",
+    "scenarios",
+    "autoFilter",
+    "sortState",
+    "dataConsolidate",
+    "customSheetViews",
+    "mergeCells",
+    "phoneticPr",
+    "conditionalFormatting",
+    "dataValidations",
+    "hyperlinks",
+    "printOptions",
+    "pageMargins",
+    "pageSetup",
+    "headerFooter",
+    "rowBreaks",
+    "colBreaks",
+    "customProperties",
+    "cellWatches",
+    "ignoredErrors",
+    "smartTags",
+    "drawing",
+    "legacyDrawing",
+    "legacyDrawingHF",
+    "drawingHF",
+    "picture",
+    "oleObjects",
+    "controls",
+    "webPublishItems",
+    "tableParts",
+    "extLst",
+};
+
+// Elements the host writes from its model; the rest are the original's.
+const std::set<std::string>& ModelledElements() {
+  static const std::set<std::string> kModelled{
+      "dimension",  "sheetViews",   "sheetFormatPr", "cols",      "sheetData",
+      "mergeCells", "printOptions", "pageMargins",   "pageSetup", "legacyDrawing"};
+  return kModelled;
+}
+
+[[noreturn]] void ThrowBadSheet(const std::string& part, const std::string& what) {
+  throw HostError(HostError::kApplicationDefined,
+                  "ワークシート（" + part + "）が壊れています。" + what);
+}
+
+CellRect ParseFileRect(const std::string& part, const std::string& text) {
+  auto areas = ParseA1Reference(text, kMaxFileRows, kMaxFileColumns);
+  if (!areas || areas->size() != 1) {
+    ThrowBadSheet(part, "セル範囲「" + text + "」がシートの範囲外か正しくありません。");
+  }
+  return areas->front();
+}
+
+bool Flag(const pugi::xml_node& node, const char* name, bool fallback = false) {
+  return node.attribute(name).as_bool(fallback);
+}
+
+FileAttributes OtherAttributes(const pugi::xml_node& node,
+                               std::initializer_list<const char*> known) {
+  FileAttributes other;
+  for (pugi::xml_attribute attribute : node.attributes()) {
+    bool is_known = false;
+    for (const char* name : known) is_known = is_known || std::string(name) == attribute.name();
+    if (!is_known) other.emplace_back(attribute.name(), attribute.value());
+  }
+  return other;
+}
+
+StyleTable::Id StyleOf(const SheetReadContext& context, const pugi::xml_node& node,
+                       const std::string& where) {
+  const pugi::xml_attribute s = node.attribute("s");
+  if (!s) return StyleTable::kDefault;
+  const uint32_t index = s.as_uint();
+  if (index >= context.xf_styles->size()) {
+    ThrowBadSheet(context.part, where + " の書式番号 " + std::to_string(index) + " がありません。");
+  }
+  return (*context.xf_styles)[index];
+}
+
+CellValue ReadValue(const pugi::xml_node& c, const SheetReadContext& context,
+                    const std::string& where) {
+  const std::string type = c.attribute("t").as_string("n");
+  const pugi::xml_node v = c.child("v");
+  if (type == "inlineStr") return CellValue(ReadStringItem(c.child("is"), context.style_fonts));
+  if (!v) return CellValue();
+  const std::string text = v.text().get();
+  if (type == "s") {
+    char* end = nullptr;
+    const unsigned long index = std::strtoul(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || index >= context.shared_strings->size()) {
+      ThrowBadSheet(context.part, where + " の共有文字列番号「" + text + "」がありません。");
+    }
+    return CellValue((*context.shared_strings)[index]);
+  }
+  if (type == "str" || type == "d") return CellValue(text);
+  if (type == "b") return CellValue(text == "1" || text == "true");
+  if (type == "e") return CellValue(ErrorValue{text});
+  char* end = nullptr;
+  const double number = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0') {
+    ThrowBadSheet(context.part, where + " の数値「" + text + "」が読めません。");
+  }
+  return CellValue(number);
+}
+
+void ReadRows(const pugi::xml_node& sheet_data, const SheetReadContext& context, Worksheet& sheet) {
+  int32_t next_row = 1;
+  for (pugi::xml_node row : sheet_data.children("row")) {
+    const int32_t r = row.attribute("r").as_int(next_row);
+    if (r < 1 || r > kMaxFileRows)
+      ThrowBadSheet(context.part, "行番号 " + std::to_string(r) + " はシートの範囲外です。");
+    next_row = r + 1;
+    RowInfo info;
+    if (Flag(row, "customHeight")) info.height = row.attribute("ht").as_double();
+    if (Flag(row, "customFormat")) info.style = StyleOf(context, row, "行 " + std::to_string(r));
+    info.hidden = Flag(row, "hidden");
+    info.file_attributes =
+        OtherAttributes(row, {"r", "customHeight", "s", "customFormat", "hidden", "spans"});
+    if (!Flag(row, "customHeight") && row.attribute("ht")) {
+      info.file_attributes.emplace_back("ht", row.attribute("ht").value());
+    }
+    if (info.height || info.style || info.hidden || !info.file_attributes.empty()) {
+      sheet.rows_info()[r] = std::move(info);
+    }
+    int32_t next_column = 1;
+    for (pugi::xml_node c : row.children("c")) {
+      int32_t column = next_column;
+      if (const pugi::xml_attribute ref = c.attribute("r")) {
+        const CellRect rect = ParseFileRect(context.part, ref.value());
+        if (rect.first_row != r || !rect.IsSingleCell()) {
+          ThrowBadSheet(context.part, "セル「" + std::string(ref.value()) + "」が行 " +
+                                          std::to_string(r) + " にありません。");
+        }
+        column = rect.first_column;
+      }
+      if (column < 1 || column > kMaxFileColumns)
+        ThrowBadSheet(context.part, "列がシートの範囲外です。");
+      next_column = column + 1;
+      const std::string where = FormatAddress(CellRect::Cell(r, column), ReferenceStyle::kA1, false,
+                                              kMaxFileRows, kMaxFileColumns);
+      Cell& cell = sheet.CellAt(r, column);
+      cell.style = StyleOf(context, c, "セル " + where);
+      cell.value = ReadValue(c, context, where);
+      cell.show_phonetic = Flag(c, "ph");
+      if (const pugi::xml_node f = c.child("f")) {
+        auto formula = std::make_shared<Formula>();
+        formula->text = f.text().get();
+        for (pugi::xml_attribute attribute : f.attributes()) {
+          formula->attributes.emplace_back(attribute.name(), attribute.value());
+        }
+        cell.formula = std::move(formula);
+      }
+    }
+  }
+}
+
+void ReadColumns(const pugi::xml_node& cols, const SheetReadContext& context, Worksheet& sheet) {
+  for (pugi::xml_node col : cols.children("col")) {
+    const int32_t min = col.attribute("min").as_int(0);
+    const int32_t max = col.attribute("max").as_int(min);
+    if (min < 1 || max < min || max > kMaxFileColumns) {
+      ThrowBadSheet(context.part, "列の指定 " + std::to_string(min) + "〜" + std::to_string(max) +
+                                      " が正しくありません。");
+    }
+    ColumnInfo info;
+    if (col.attribute("width")) info.width = col.attribute("width").as_double();
+    if (col.attribute("style")) {
+      const uint32_t index = col.attribute("style").as_uint();
+      if (index >= context.xf_styles->size())
+        ThrowBadSheet(context.part, "列の書式番号がありません。");
+      if (index != 0) info.style = (*context.xf_styles)[index];
+    }
+    info.hidden = Flag(col, "hidden");
+    info.file_attributes =
+        OtherAttributes(col, {"min", "max", "width", "style", "hidden", "customWidth"});
+    for (int32_t column = min; column <= max; ++column) sheet.columns_info()[column] = info;
+  }
+}
+
+void ReadPage(const pugi::xml_node& root, Worksheet& sheet) {
+  PageSetup& setup = sheet.page_setup();
+  if (const pugi::xml_node options = root.child("printOptions")) {
+    setup.print_headings = Flag(options, "headings");
+    setup.print_gridlines = Flag(options, "gridLines");
+    setup.center_horizontally = Flag(options, "horizontalCentered");
+    setup.center_vertically = Flag(options, "verticalCentered");
+  }
+  if (const pugi::xml_node margins = root.child("pageMargins")) {
+    auto points = [&](const char* name, double fallback) {
+      return margins.attribute(name).as_double(fallback / 72) * 72;
+    };
+    setup.left_margin = points("left", setup.left_margin);
+    setup.right_margin = points("right", setup.right_margin);
+    setup.top_margin = points("top", setup.top_margin);
+    setup.bottom_margin = points("bottom", setup.bottom_margin);
+    setup.header_margin = points("header", setup.header_margin);
+    setup.footer_margin = points("footer", setup.footer_margin);
+  }
+  if (const pugi::xml_node page = root.child("pageSetup")) {
+    setup.paper_size = page.attribute("paperSize").as_int(kPaperA4);
+    setup.zoom = page.attribute("scale").as_int(100);
+    if (Flag(page, "useFirstPageNumber"))
+      setup.first_page_number = page.attribute("firstPageNumber").as_int(1);
+    setup.fit_to_pages_wide = page.attribute("fitToWidth").as_int(1);
+    setup.fit_to_pages_tall = page.attribute("fitToHeight").as_int(1);
+    setup.order = std::string(page.attribute("pageOrder").value()) == "overThenDown"
+                      ? PageOrder::kOverThenDown
+                      : PageOrder::kDownThenOver;
+    setup.orientation = std::string(page.attribute("orientation").value()) == "landscape"
+                            ? PageOrientation::kLandscape
+                            : PageOrientation::kPortrait;
+    setup.black_and_white = Flag(page, "blackAndWhite");
+    setup.draft = Flag(page, "draft");
+    const std::string comments = page.attribute("cellComments").value();
+    setup.print_comments = comments == "atEnd"         ? PrintComments::kAtEnd
+                           : comments == "asDisplayed" ? PrintComments::kAsDisplayed
+                                                       : PrintComments::kNone;
+  }
+  setup.fit_to_pages = Flag(root.child("sheetPr").child("pageSetUpPr"), "fitToPage");
+}
+
+void ReadView(const pugi::xml_node& root, Worksheet& sheet) {
+  const pugi::xml_node view = root.child("sheetViews").child("sheetView");
+  if (!view) return;
+  sheet.view().show_gridlines = Flag(view, "showGridLines", true);
+  sheet.view().zoom = view.attribute("zoomScale").as_int(100);
+  const pugi::xml_node selection = view.child("selection");
+  if (!selection) return;
+  std::string sqref = selection.attribute("sqref").as_string("A1");
+  for (char& ch : sqref) {
+    if (ch == ' ') ch = ',';
+  }
+  auto areas = ParseA1Reference(sqref, sheet.RowCount(), sheet.ColumnCount());
+  auto active = ParseA1Reference(selection.attribute("activeCell").as_string("A1"),
+                                 sheet.RowCount(), sheet.ColumnCount());
+  // A selection the add-in's sheet cannot address keeps the default one.
+  if (areas && active) {
+    sheet.SetSelection(*areas, {active->front().first_row, active->front().first_column});
+  }
+}
+
+}  // namespace
+
+void ReadSheet(pugi::xml_document doc, const SheetReadContext& context, Worksheet& sheet) {
+  const pugi::xml_node root = doc.child("worksheet");
+  if (!root) ThrowBadSheet(context.part, "worksheet 要素がありません。");
+  if (const pugi::xml_node format = root.child("sheetFormatPr")) {
+    sheet.set_default_row_height(format.attribute("defaultRowHeight").as_double(kDefaultRowHeight));
+    if (format.attribute("defaultColWidth")) {
+      sheet.set_default_column_width(format.attribute("defaultColWidth").as_double());
+    }
+  }
+  ReadColumns(root.child("cols"), context, sheet);
+  ReadRows(root.child("sheetData"), context, sheet);
+  for (pugi::xml_node merge : root.child("mergeCells").children("mergeCell")) {
+    const CellRect rect = ParseFileRect(context.part, merge.attribute("ref").value());
+    if (!sheet.MergesIntersecting(rect).empty()) {
+      ThrowBadSheet(context.part, "結合セル「" + std::string(merge.attribute("ref").value()) +
+                                      "」が他の結合セルと重なっています。");
+    }
+    sheet.AddMerge(rect);
+  }
+  ReadView(root, sheet);
+  ReadPage(root, sheet);
+  sheet.file_origin = std::make_shared<SheetOrigin>(context.part, std::move(doc));
+}
+
+std::string NumberForFile(double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+namespace {
+
+std::string Address(int32_t row, int32_t column) {
+  return FormatAddress(CellRect::Cell(row, column), ReferenceStyle::kA1, false, kMaxFileRows,
+                       kMaxFileColumns);
+}
+
+void SetAttributes(pugi::xml_node node, const FileAttributes& attributes) {
+  for (const auto& [name, value] : attributes) {
+    if (!node.attribute(name.c_str())) node.append_attribute(name.c_str()) = value.c_str();
+  }
+}
+
+void WriteCell(int32_t row, const Cell& cell, const SheetWriteContext& context, pugi::xml_node c) {
+  c.append_attribute("r") = Address(row, cell.column).c_str();
+  if (cell.style != StyleTable::kDefault) c.append_attribute("s") = context.xf_index(cell.style);
+  const CellValue& value = cell.value;
+  auto v = [&](const std::string& text) { c.append_child("v").text() = text.c_str(); };
+  if (cell.formula) {
+    if (value.IsText()) c.append_attribute("t") = "str";
+    if (value.kind() == ValueKind::kBoolean) c.append_attribute("t") = "b";
+    if (value.kind() == ValueKind::kError) c.append_attribute("t") = "e";
+  } else if (value.IsText()) {
+    c.append_attribute("t") = "s";
+  } else if (value.kind() == ValueKind::kBoolean) {
+    c.append_attribute("t") = "b";
+  } else if (value.kind() == ValueKind::kError) {
+    c.append_attribute("t") = "e";
+  }
+  if (cell.show_phonetic) c.append_attribute("ph") = "1";
+  if (cell.formula) {
+    pugi::xml_node f = c.append_child("f");
+    for (const auto& [name, attribute] : cell.formula->attributes) {
+      f.append_attribute(name.c_str()) = attribute.c_str();
+    }
+    if (!cell.formula->text.empty()) f.text() = cell.formula->text.c_str();
+  }
+  switch (value.kind()) {
+    case ValueKind::kEmpty:
+      break;
+    case ValueKind::kNumber:
+      v(NumberForFile(value.number()));
+      break;
+    case ValueKind::kText:
+      v(cell.formula ? value.text().text : std::to_string(context.shared_string(value.text())));
+      break;
+    case ValueKind::kBoolean:
+      v(value.boolean() ? "1" : "0");
+      break;
+    case ValueKind::kError:
+      v(value.error().code);
+      break;
+  }
+}
+
+void WriteRows(const Worksheet& sheet, const SheetWriteContext& context, pugi::xml_node data) {
+  const int32_t last = std::max(sheet.LastRowWithCells(),
+                                sheet.rows_info().empty() ? 0 : sheet.rows_info().rbegin()->first);
+  auto info_it = sheet.rows_info().begin();
+  std::vector<std::pair<int32_t, const Cell*>> cells;
+  sheet.ForEachCell({1, 1, std::max(1, last), kMaxFileColumns}, [&](int32_t row, const Cell& cell) {
+    cells.push_back({row, &cell});
+  });
+  std::size_t next_cell = 0;
+  for (int32_t row = 1; row <= last; ++row) {
+    while (info_it != sheet.rows_info().end() && info_it->first < row) ++info_it;
+    const RowInfo* info =
+        info_it != sheet.rows_info().end() && info_it->first == row ? &info_it->second : nullptr;
+    const bool has_cells = next_cell < cells.size() && cells[next_cell].first == row;
+    if (!has_cells && info == nullptr) continue;
+    pugi::xml_node r = data.append_child("row");
+    r.append_attribute("r") = row;
+    if (info) {
+      if (info->style) {
+        r.append_attribute("s") = context.xf_index(*info->style);
+        r.append_attribute("customFormat") = "1";
+      }
+      if (info->height) {
+        r.append_attribute("ht") = NumberForFile(*info->height).c_str();
+        r.append_attribute("customHeight") = "1";
+      }
+      if (info->hidden) r.append_attribute("hidden") = "1";
+      SetAttributes(r, info->file_attributes);
+    }
+    for (; next_cell < cells.size() && cells[next_cell].first == row; ++next_cell) {
+      WriteCell(row, *cells[next_cell].second, context, r.append_child("c"));
+    }
+  }
+}
+
+void WriteColumns(const Worksheet& sheet, const SheetWriteContext& context, pugi::xml_node root) {
+  const auto& columns = sheet.columns_info();
+  if (columns.empty()) return;
+  pugi::xml_node cols = root.append_child("cols");
+  for (auto it = columns.begin(); it != columns.end();) {
+    // Neighbouring columns with the same settings share one element.
+    auto end = std::next(it);
+    while (end != columns.end() && end->first == std::prev(end)->first + 1 &&
+           end->second.width == it->second.width && end->second.style == it->second.style &&
+           end->second.hidden == it->second.hidden &&
+           end->second.file_attributes == it->second.file_attributes) {
+      ++end;
+    }
+    const ColumnInfo& info = it->second;
+    pugi::xml_node col = cols.append_child("col");
+    col.append_attribute("min") = it->first;
+    col.append_attribute("max") = std::prev(end)->first;
+    col.append_attribute("width") =
+        NumberForFile(info.width.value_or(sheet.default_column_width())).c_str();
+    if (info.style) col.append_attribute("style") = context.xf_index(*info.style);
+    if (info.hidden) col.append_attribute("hidden") = "1";
+    if (info.width) col.append_attribute("customWidth") = "1";
+    SetAttributes(col, info.file_attributes);
+    it = end;
+  }
+}
+
+void WriteView(const Worksheet& sheet, const SheetWriteContext& context,
+               const pugi::xml_node original, pugi::xml_node root) {
+  pugi::xml_node views = original ? root.append_copy(original) : root.append_child("sheetViews");
+  pugi::xml_node view = views.child("sheetView");
+  if (!view) {
+    view = views.append_child("sheetView");
+    view.append_attribute("workbookViewId") = 0;
+  }
+  auto set = [&](const char* name, const std::string& value, bool keep) {
+    view.remove_attribute(name);
+    if (keep) view.prepend_attribute(name) = value.c_str();
+  };
+  set("zoomScale", std::to_string(sheet.view().zoom), sheet.view().zoom != 100);
+  set("tabSelected", "1", context.tab_selected);
+  set("showGridLines", "0", !sheet.view().show_gridlines);
+  // The selection of the main pane; panes of a split or frozen view keep theirs.
+  pugi::xml_node selection = view.find_child([](pugi::xml_node n) {
+    return std::string(n.name()) == "selection" && !n.attribute("pane");
+  });
+  if (!selection) selection = view.append_child("selection");
+  const auto [active_row, active_column] = sheet.active_cell();
+  std::string sqref = FormatAddress(sheet.selection(), ReferenceStyle::kA1, false, sheet.RowCount(),
+                                    sheet.ColumnCount());
+  for (char& ch : sqref) {
+    if (ch == ',') ch = ' ';
+  }
+  selection.remove_attribute("activeCell");
+  selection.remove_attribute("sqref");
+  selection.append_attribute("activeCell") = Address(active_row, active_column).c_str();
+  selection.append_attribute("sqref") = sqref.c_str();
+}
+
+void WritePage(const Worksheet& sheet, const pugi::xml_node original, pugi::xml_node root,
+               const char* name) {
+  const PageSetup& setup = sheet.page_setup();
+  const std::string element = name;
+  if (element == "printOptions") {
+    if (!setup.print_headings && !setup.print_gridlines && !setup.center_horizontally &&
+        !setup.center_vertically) {
+      return;
+    }
+    pugi::xml_node options = root.append_child("printOptions");
+    if (setup.center_horizontally) options.append_attribute("horizontalCentered") = "1";
+    if (setup.center_vertically) options.append_attribute("verticalCentered") = "1";
+    if (setup.print_headings) options.append_attribute("headings") = "1";
+    if (setup.print_gridlines) options.append_attribute("gridLines") = "1";
+  } else if (element == "pageMargins") {
+    pugi::xml_node margins = root.append_child("pageMargins");
+    for (auto [attribute, points] : {std::pair{"left", setup.left_margin},
+                                     {"right", setup.right_margin},
+                                     {"top", setup.top_margin},
+                                     {"bottom", setup.bottom_margin},
+                                     {"header", setup.header_margin},
+                                     {"footer", setup.footer_margin}}) {
+      margins.append_attribute(attribute) = NumberForFile(points / 72).c_str();
+    }
+  } else if (element == "pageSetup") {
+    pugi::xml_node page = root.append_child("pageSetup");
+    page.append_attribute("paperSize") = setup.paper_size;
+    if (setup.zoom != 100) page.append_attribute("scale") = setup.zoom;
+    if (setup.first_page_number)
+      page.append_attribute("firstPageNumber") = *setup.first_page_number;
+    if (setup.fit_to_pages_wide != 1) page.append_attribute("fitToWidth") = setup.fit_to_pages_wide;
+    if (setup.fit_to_pages_tall != 1)
+      page.append_attribute("fitToHeight") = setup.fit_to_pages_tall;
+    if (setup.order == PageOrder::kOverThenDown)
+      page.append_attribute("pageOrder") = "overThenDown";
+    page.append_attribute("orientation") =
+        setup.orientation == PageOrientation::kLandscape ? "landscape" : "portrait";
+    if (setup.black_and_white) page.append_attribute("blackAndWhite") = "1";
+    if (setup.draft) page.append_attribute("draft") = "1";
+    if (setup.print_comments != PrintComments::kNone) {
+      page.append_attribute("cellComments") =
+          setup.print_comments == PrintComments::kAtEnd ? "atEnd" : "asDisplayed";
+    }
+    if (setup.first_page_number) page.append_attribute("useFirstPageNumber") = "1";
+    // Printer settings and resolutions of the original stay.
+    if (original) {
+      for (pugi::xml_attribute attribute : original.attributes()) {
+        if (!page.attribute(attribute.name()))
+          page.append_attribute(attribute.name()) = attribute.value();
+      }
+    }
+  }
+}
+
+std::string UsedRange(const Worksheet& sheet) {
+  int32_t last_column = 0;
+  int32_t first_column = kMaxFileColumns;
+  const int32_t last_row = sheet.LastRowWithCells();
+  int32_t first_row = 0;
+  sheet.ForEachCell({1, 1, std::max(1, last_row), kMaxFileColumns},
+                    [&](int32_t row, const Cell& cell) {
+                      if (first_row == 0) first_row = row;
+                      first_column = std::min(first_column, cell.column);
+                      last_column = std::max(last_column, cell.column);
+                    });
+  if (first_row == 0) return "A1";
+  const CellRect rect{first_row, first_column, last_row, last_column};
+  return FormatAddress(rect, ReferenceStyle::kA1, false, kMaxFileRows, kMaxFileColumns);
+}
+
+}  // namespace
+
+void WriteSheet(const Worksheet& sheet, const SheetWriteContext& context, pugi::xml_document& doc) {
+  const auto* origin = dynamic_cast<const SheetOrigin*>(sheet.file_origin.get());
+  const pugi::xml_node original = origin ? origin->doc().child("worksheet") : pugi::xml_node();
+  pugi::xml_node root = doc.append_child("worksheet");
+  if (original) {
+    for (pugi::xml_attribute attribute : original.attributes()) {
+      root.append_attribute(attribute.name()) = attribute.value();
+    }
+  } else {
+    root.append_attribute("xmlns") = kMainNamespace;
+    root.append_attribute("xmlns:r") = kRelationshipsNamespace;
+  }
+  const std::set<std::string>& modelled = ModelledElements();
+  for (const char* name : kElementOrder) {
+    if (!modelled.contains(name)) {
+      for (pugi::xml_node node : original.children(name)) root.append_copy(node);
+      if (std::string(name) == "sheetPr" && sheet.page_setup().fit_to_pages) {
+        pugi::xml_node pr =
+            root.child("sheetPr") ? root.child("sheetPr") : root.append_child("sheetPr");
+        pugi::xml_node page =
+            pr.child("pageSetUpPr") ? pr.child("pageSetUpPr") : pr.append_child("pageSetUpPr");
+        page.remove_attribute("fitToPage");
+        page.append_attribute("fitToPage") = "1";
+      }
+      continue;
+    }
+    const std::string element = name;
+    if (element == "dimension") {
+      root.append_child("dimension").append_attribute("ref") = UsedRange(sheet).c_str();
+    } else if (element == "sheetViews") {
+      WriteView(sheet, context, original.child("sheetViews"), root);
+    } else if (element == "sheetFormatPr") {
+      pugi::xml_node format = original.child("sheetFormatPr")
+                                  ? root.append_copy(original.child("sheetFormatPr"))
+                                  : root.append_child("sheetFormatPr");
+      format.remove_attribute("defaultRowHeight");
+      format.append_attribute("defaultRowHeight") =
+          NumberForFile(sheet.default_row_height()).c_str();
+      if (sheet.default_row_height() != kDefaultRowHeight && !format.attribute("customHeight")) {
+        format.append_attribute("customHeight") = "1";
+      }
+    } else if (element == "cols") {
+      WriteColumns(sheet, context, root);
+    } else if (element == "sheetData") {
+      WriteRows(sheet, context, root.append_child("sheetData"));
+    } else if (element == "mergeCells") {
+      const std::vector<CellRect> merges = sheet.Merges();
+      if (merges.empty()) continue;
+      pugi::xml_node list = root.append_child("mergeCells");
+      list.append_attribute("count") = merges.size();
+      for (const CellRect& merge : merges) {
+        list.append_child("mergeCell").append_attribute("ref") =
+            FormatAddress(merge, ReferenceStyle::kA1, false, kMaxFileRows, kMaxFileColumns).c_str();
+      }
+    } else if (element == "legacyDrawing") {
+      if (!context.legacy_drawing_rid.empty()) {
+        root.append_child("legacyDrawing").append_attribute("r:id") =
+            context.legacy_drawing_rid.c_str();
+      }
+    } else {
+      WritePage(sheet, original.child(name), root, name);
+    }
+  }
+}
+
+}  // namespace tarquel::host::xlsx

@@ -1,0 +1,595 @@
+#include "host/xlsx/xlsx_files.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "host/host_error.h"
+#include "host/platform/platform.h"
+#include "host/workbook.h"
+#include "host/xlsx/comments_codec.h"
+#include "host/xlsx/package.h"
+#include "host/xlsx/shared_strings.h"
+#include "host/xlsx/sheet_codec.h"
+#include "host/xlsx/styles.h"
+#include "host/xlsx/xml_document.h"
+
+namespace tarquel::host::xlsx {
+
+namespace {
+
+constexpr char kRelationships[] = "http://schemas.openxmlformats.org/package/2006/relationships";
+constexpr char kRelationshipType[] =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+constexpr char kContentTypes[] = "http://schemas.openxmlformats.org/package/2006/content-types";
+constexpr char kMainNamespace[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr char kOfficeRelationships[] =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr char kSpreadsheetType[] = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
+constexpr char kPrintArea[] = "_xlnm.Print_Area";
+
+std::string Type(const char* name) { return std::string(kRelationshipType) + name; }
+
+[[noreturn]] void ThrowBadPackage(const std::string& file, const std::string& what) {
+  throw HostError(HostError::kApplicationDefined,
+                  "ファイル「" + file + "」をブックとして読めません。" + what);
+}
+
+// The folder of a part ("xl/worksheets/sheet1.xml" -> "xl/worksheets/").
+std::string FolderOf(const std::string& part) {
+  const std::size_t slash = part.rfind('/');
+  return slash == std::string::npos ? "" : part.substr(0, slash + 1);
+}
+
+// A relationship's target as a part name: relative to the source's folder, or absolute.
+std::string ResolveTarget(const std::string& source_part, const std::string& target) {
+  std::string path = target.starts_with("/") ? target.substr(1) : FolderOf(source_part) + target;
+  std::vector<std::string> segments;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const std::size_t slash = path.find('/', start);
+    const std::string segment = path.substr(start, slash - start);
+    if (segment == "..") {
+      if (!segments.empty()) segments.pop_back();
+    } else if (!segment.empty() && segment != ".") {
+      segments.push_back(segment);
+    }
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  std::string resolved;
+  for (const std::string& segment : segments) resolved += (resolved.empty() ? "" : "/") + segment;
+  return resolved;
+}
+
+// The part's relationships part ("xl/workbook.xml" -> "xl/_rels/workbook.xml.rels").
+std::string RelsOf(const std::string& part) {
+  const std::size_t slash = part.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : part.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? part : part.substr(slash + 1);
+  return folder + "_rels/" + name + ".rels";
+}
+
+// Relative target for a relationship from `source` to `target` when both sit in xl/.
+std::string RelativeTarget(const std::string& source, const std::string& target) {
+  const std::string folder = FolderOf(source);
+  if (target.starts_with(folder)) return target.substr(folder.size());
+  return "/" + target;
+}
+
+struct Relationship {
+  std::string id;
+  std::string type;
+  std::string target;  // resolved part name, or the raw target for external ones
+  bool external = false;
+};
+
+std::vector<Relationship> ReadRelationships(const PackageReader& reader, const std::string& part) {
+  std::vector<Relationship> relationships;
+  const std::string rels = RelsOf(part);
+  if (!reader.Has(rels)) return relationships;
+  pugi::xml_document doc;
+  ParseXml(reader.Read(rels), rels, doc);
+  for (pugi::xml_node rel : doc.child("Relationships").children("Relationship")) {
+    Relationship r{rel.attribute("Id").value(), rel.attribute("Type").value(),
+                   rel.attribute("Target").value(),
+                   std::string(rel.attribute("TargetMode").value()) == "External"};
+    if (!r.external) r.target = ResolveTarget(part, r.target);
+    relationships.push_back(std::move(r));
+  }
+  return relationships;
+}
+
+const Relationship* FindByType(const std::vector<Relationship>& relationships,
+                               const std::string& type) {
+  for (const Relationship& r : relationships) {
+    if (r.type == type) return &r;
+  }
+  return nullptr;
+}
+
+// A defined name of the original workbook that the host does not model, with the sheet its
+// localSheetId named so the index can follow when sheets are added.
+struct KeptName {
+  std::string xml;
+  const Worksheet* sheet = nullptr;
+};
+
+class PackageOrigin : public FileOrigin {
+ public:
+  explicit PackageOrigin(PackageReader package) : reader(std::move(package)) {}
+
+  PackageReader reader;
+  std::string workbook_part;
+  pugi::xml_document content_types;
+  pugi::xml_document workbook;
+  pugi::xml_document styles;
+  bool has_styles = false;
+  std::vector<Relationship> workbook_relationships;
+  std::map<const Worksheet*, std::vector<Relationship>> sheet_relationships;
+  std::map<const Worksheet*, std::string> sheet_ids;
+  std::vector<KeptName> defined_names;
+  std::set<std::string> modelled_parts;  // parts the writer regenerates or drops
+};
+
+std::string QuotedSheetName(const std::string& name) {
+  std::string quoted = "'";
+  for (char c : name) {
+    quoted += c;
+    if (c == '\'') quoted += '\'';
+  }
+  return quoted + "'";
+}
+
+// "'Sheet 1'!$A$1:$U$24,'Sheet 1'!$A$30:$B$31" -> "$A$1:$U$24,$A$30:$B$31".
+std::string WithoutSheetNames(const std::string& reference) {
+  std::string result;
+  std::string area;
+  bool quoted = false;
+  for (char c : reference) {
+    if (c == '\'') quoted = !quoted;
+    if (!quoted && c == '!') {
+      area.clear();
+      continue;
+    }
+    if (!quoted && c == ',') {
+      result += (result.empty() ? "" : ",") + area;
+      area.clear();
+      continue;
+    }
+    area += c;
+  }
+  return result + (result.empty() ? "" : ",") + area;
+}
+
+void ReadDefinedNames(const pugi::xml_node& workbook, const std::vector<Worksheet*>& sheets,
+                      PackageOrigin& origin) {
+  for (pugi::xml_node name : workbook.child("definedNames").children("definedName")) {
+    const pugi::xml_attribute local = name.attribute("localSheetId");
+    Worksheet* sheet = nullptr;
+    if (local && local.as_uint() < sheets.size()) sheet = sheets[local.as_uint()];
+    if (std::string(name.attribute("name").value()) == kPrintArea && sheet != nullptr) {
+      const std::string area = WithoutSheetNames(name.text().get());
+      if (ParseA1Reference(area, sheet->RowCount(), sheet->ColumnCount())) {
+        sheet->SetPrintArea(area);
+        continue;
+      }
+    }
+    std::ostringstream xml;
+    name.print(xml, "", pugi::format_raw);
+    origin.defined_names.push_back({xml.str(), sheet});
+  }
+}
+
+}  // namespace
+
+void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook& into) {
+  auto origin = std::make_shared<PackageOrigin>(PackageReader::Open(std::move(bytes), name));
+  const PackageReader& reader = origin->reader;
+  if (!reader.Has("[Content_Types].xml"))
+    ThrowBadPackage(name, "[Content_Types].xml がありません。");
+  ParseXml(reader.Read("[Content_Types].xml"), "[Content_Types].xml", origin->content_types);
+  const Relationship* document = FindByType(ReadRelationships(reader, ""), Type("officeDocument"));
+  origin->workbook_part = document ? document->target : "xl/workbook.xml";
+  if (!reader.Has(origin->workbook_part)) {
+    ThrowBadPackage(name, "ブックの本体（" + origin->workbook_part + "）がありません。");
+  }
+  ParseXml(reader.Read(origin->workbook_part), origin->workbook_part, origin->workbook);
+  origin->workbook_relationships = ReadRelationships(reader, origin->workbook_part);
+  origin->modelled_parts = {"[Content_Types].xml", origin->workbook_part,
+                            RelsOf(origin->workbook_part)};
+
+  StylesRead styles;
+  if (const Relationship* r = FindByType(origin->workbook_relationships, Type("styles"));
+      r && reader.Has(r->target)) {
+    ParseXml(reader.Read(r->target), r->target, origin->styles);
+    styles = ReadStyles(origin->styles, into.styles());
+    origin->has_styles = true;
+    origin->modelled_parts.insert(r->target);
+  } else {
+    styles.cell_styles = {StyleTable::kDefault};
+  }
+  std::vector<Text> strings;
+  if (const Relationship* r = FindByType(origin->workbook_relationships, Type("sharedStrings"));
+      r && reader.Has(r->target)) {
+    pugi::xml_document sst;
+    ParseXml(reader.Read(r->target), r->target, sst);
+    strings = ReadSharedStrings(sst, &styles.fonts);
+    origin->modelled_parts.insert(r->target);
+  }
+  if (const Relationship* r = FindByType(origin->workbook_relationships, Type("calcChain"))) {
+    origin->modelled_parts.insert(r->target);  // a cache of the host that wrote it: dropped
+  }
+
+  const pugi::xml_node workbook = origin->workbook.child("workbook");
+  std::vector<Worksheet*> sheets;
+  for (pugi::xml_node entry : workbook.child("sheets").children("sheet")) {
+    const std::string sheet_name = entry.attribute("name").value();
+    const std::string rid = entry.attribute("r:id").value();
+    const Relationship* rel = nullptr;
+    for (const Relationship& r : origin->workbook_relationships) {
+      if (r.id == rid) rel = &r;
+    }
+    if (rel == nullptr || rel->type != Type("worksheet")) {
+      ThrowBadPackage(name, "シート「" + sheet_name +
+                                "」はワークシートではありません（グラフシートなど）。この種類のシー"
+                                "トを含むブックはまだ開けません。");
+    }
+    if (!reader.Has(rel->target))
+      ThrowBadPackage(name, "シート「" + sheet_name + "」の本体がありません。");
+    Worksheet* sheet = nullptr;
+    try {
+      sheet = &into.InsertSheet(into.SheetCount() + 1, sheet_name);
+    } catch (const HostError& error) {
+      ThrowBadPackage(name, error.description());
+    }
+    const std::string state = entry.attribute("state").value();
+    if (state == "hidden") sheet->SetVisibility(SheetVisibility::kHidden);
+    if (state == "veryHidden") sheet->SetVisibility(SheetVisibility::kVeryHidden);
+    pugi::xml_document part;
+    ParseXml(reader.Read(rel->target), rel->target, part);
+    ReadSheet(std::move(part), {rel->target, &styles.cell_styles, &strings, &styles.fonts}, *sheet);
+    origin->modelled_parts.insert(rel->target);
+    origin->modelled_parts.insert(RelsOf(rel->target));
+    origin->sheet_ids[sheet] = entry.attribute("sheetId").value();
+    std::vector<Relationship> relationships = ReadRelationships(reader, rel->target);
+    for (const Relationship& r : relationships) {
+      if (r.type == Type("comments") && reader.Has(r.target)) {
+        pugi::xml_document comments;
+        ParseXml(reader.Read(r.target), r.target, comments);
+        sheet->comments() = ReadComments(comments, r.target);
+        origin->modelled_parts.insert(r.target);
+      }
+    }
+    for (const Relationship& r : relationships) {
+      if (r.type == Type("vmlDrawing") && reader.Has(r.target) && !sheet->comments().empty()) {
+        ReadCommentShapes(reader.Read(r.target), sheet->comments());
+        origin->modelled_parts.insert(r.target);
+      }
+    }
+    origin->sheet_relationships[sheet] = std::move(relationships);
+    sheets.push_back(sheet);
+  }
+  if (sheets.empty()) ThrowBadPackage(name, "シートがありません。");
+  ReadDefinedNames(workbook, sheets, *origin);
+  const uint32_t active =
+      workbook.child("bookViews").child("workbookView").attribute("activeTab").as_uint(0);
+  Worksheet& shown = *sheets[std::min<std::size_t>(active, sheets.size() - 1)];
+  if (shown.visibility() == SheetVisibility::kVisible) into.ActivateSheet(shown);
+  into.file_origin = std::move(origin);
+}
+
+namespace {
+
+struct WrittenPart {
+  std::string name;
+  std::string bytes;
+};
+
+std::string UniquePart(const std::set<std::string>& taken, const std::string& prefix,
+                       const std::string& extension) {
+  for (int n = 1;; ++n) {
+    const std::string name = prefix + std::to_string(n) + extension;
+    if (!taken.contains(name)) return name;
+  }
+}
+
+void AddRelationship(pugi::xml_node rels, const std::string& id, const std::string& type,
+                     const std::string& target, bool external = false) {
+  pugi::xml_node rel = rels.append_child("Relationship");
+  rel.append_attribute("Id") = id.c_str();
+  rel.append_attribute("Type") = type.c_str();
+  rel.append_attribute("Target") = target.c_str();
+  if (external) rel.append_attribute("TargetMode") = "External";
+}
+
+std::string NewRelationshipId(const std::set<std::string>& taken) {
+  for (int n = 1;; ++n) {
+    const std::string id = "rId" + std::to_string(n);
+    if (!taken.contains(id)) return id;
+  }
+}
+
+}  // namespace
+
+std::string XlsxFiles::WritePackage(const Workbook& book) {
+  const auto* origin = dynamic_cast<const PackageOrigin*>(book.file_origin.get());
+  std::set<std::string> taken;  // part names in use
+  if (origin) {
+    for (const std::string& entry : origin->reader.EntryNames()) taken.insert(entry);
+  }
+  const std::string workbook_part = origin ? origin->workbook_part : "xl/workbook.xml";
+  StylesWriter styles(book.styles(), origin && origin->has_styles ? &origin->styles : nullptr);
+  SharedStringTable strings([&styles](const Font& font) { return styles.FontIndexOf(font); });
+  std::vector<WrittenPart> parts;
+  std::vector<std::string> sheet_parts;
+  std::vector<std::string> comment_parts;
+  bool any_vml = false;
+
+  for (int index = 1; index <= book.SheetCount(); ++index) {
+    const Worksheet& sheet = book.SheetAt(index);
+    const auto* sheet_origin = dynamic_cast<const SheetOrigin*>(sheet.file_origin.get());
+    std::string part;
+    if (origin && sheet_origin && origin->sheet_ids.contains(&sheet)) {
+      part = sheet_origin->part();
+    } else {
+      part = UniquePart(taken, "xl/worksheets/sheet", ".xml");
+      taken.insert(part);
+    }
+    sheet_parts.push_back(part);
+    // The sheet's relationships: the original's, less comments and their drawing, which are
+    // written anew.
+    pugi::xml_document rels;
+    pugi::xml_node root = rels.append_child("Relationships");
+    root.append_attribute("xmlns") = kRelationships;
+    std::set<std::string> ids;
+    if (origin && origin->sheet_relationships.contains(&sheet)) {
+      for (const Relationship& r : origin->sheet_relationships.at(&sheet)) {
+        if (r.type == Type("comments") ||
+            (r.type == Type("vmlDrawing") && origin->modelled_parts.contains(r.target))) {
+          continue;
+        }
+        AddRelationship(root, r.id, r.type, r.external ? r.target : RelativeTarget(part, r.target),
+                        r.external);
+        ids.insert(r.id);
+      }
+    }
+    SheetWriteContext context{
+        [&styles](StyleTable::Id id) { return styles.XfIndexOf(id); },
+        [&strings](const Text& text) { return static_cast<uint32_t>(strings.Add(text)); }, "",
+        &book.ActiveSheet() == &sheet};
+    if (!sheet.comments().empty()) {
+      const std::string comments_part = UniquePart(taken, "xl/comments", ".xml");
+      taken.insert(comments_part);
+      const std::string vml_part = UniquePart(taken, "xl/drawings/vmlDrawing", ".vml");
+      taken.insert(vml_part);
+      const std::string comments_id = NewRelationshipId(ids);
+      ids.insert(comments_id);
+      context.legacy_drawing_rid = NewRelationshipId(ids);
+      ids.insert(context.legacy_drawing_rid);
+      AddRelationship(root, comments_id, Type("comments"), RelativeTarget(part, comments_part));
+      AddRelationship(root, context.legacy_drawing_rid, Type("vmlDrawing"),
+                      RelativeTarget(part, vml_part));
+      pugi::xml_document comments;
+      WriteComments(sheet.comments(), comments);
+      parts.push_back({comments_part, SerializeXml(comments)});
+      parts.push_back({vml_part, WriteCommentShapes(sheet.comments())});
+      comment_parts.push_back(comments_part);
+      any_vml = true;
+    }
+    pugi::xml_document sheet_doc;
+    WriteSheet(sheet, context, sheet_doc);
+    parts.push_back({part, SerializeXml(sheet_doc)});
+    if (root.first_child()) parts.push_back({RelsOf(part), SerializeXml(rels)});
+  }
+
+  pugi::xml_document styles_doc;
+  styles.Write(styles_doc);
+  pugi::xml_document sst_doc;
+  WriteSharedStrings(strings, sst_doc);
+  const std::string styles_part = "xl/styles.xml";
+  const std::string sst_part = "xl/sharedStrings.xml";
+
+  // The workbook part: the original's elements, with the sheets, names and active tab anew.
+  pugi::xml_document workbook_doc;
+  pugi::xml_node workbook;
+  if (origin) {
+    workbook = workbook_doc.append_copy(origin->workbook.child("workbook"));
+  } else {
+    workbook = workbook_doc.append_child("workbook");
+    workbook.append_attribute("xmlns") = kMainNamespace;
+    workbook.append_attribute("xmlns:r") = kOfficeRelationships;
+    workbook.append_child("bookViews").append_child("workbookView");
+    workbook.append_child("sheets");
+  }
+  pugi::xml_node sheets =
+      workbook.child("sheets") ? workbook.child("sheets") : workbook.append_child("sheets");
+  while (sheets.first_child()) sheets.remove_child(sheets.first_child());
+  pugi::xml_document workbook_rels;
+  pugi::xml_node wb_rels = workbook_rels.append_child("Relationships");
+  wb_rels.append_attribute("xmlns") = kRelationships;
+  std::set<std::string> wb_ids;
+  if (origin) {
+    for (const Relationship& r : origin->workbook_relationships) {
+      if (r.type == Type("worksheet") || r.type == Type("styles") ||
+          r.type == Type("sharedStrings") || r.type == Type("calcChain")) {
+        continue;
+      }
+      AddRelationship(wb_rels, r.id, r.type,
+                      r.external ? r.target : RelativeTarget(workbook_part, r.target), r.external);
+      wb_ids.insert(r.id);
+    }
+  }
+  int next_sheet_id = 1;
+  if (origin) {
+    for (const auto& [sheet, id] : origin->sheet_ids)
+      next_sheet_id = std::max(next_sheet_id, std::stoi(id) + 1);
+  }
+  std::map<const Worksheet*, int> sheet_index;
+  for (int index = 1; index <= book.SheetCount(); ++index) {
+    const Worksheet& sheet = book.SheetAt(index);
+    sheet_index[&sheet] = index - 1;
+    const std::string rid = NewRelationshipId(wb_ids);
+    wb_ids.insert(rid);
+    AddRelationship(wb_rels, rid, Type("worksheet"),
+                    RelativeTarget(workbook_part, sheet_parts[index - 1]));
+    pugi::xml_node entry = sheets.append_child("sheet");
+    entry.append_attribute("name") = sheet.Name().c_str();
+    std::string id = origin && origin->sheet_ids.contains(&sheet) ? origin->sheet_ids.at(&sheet)
+                                                                  : std::to_string(next_sheet_id++);
+    entry.append_attribute("sheetId") = id.c_str();
+    if (sheet.visibility() == SheetVisibility::kHidden) entry.append_attribute("state") = "hidden";
+    if (sheet.visibility() == SheetVisibility::kVeryHidden)
+      entry.append_attribute("state") = "veryHidden";
+    entry.append_attribute("r:id") = rid.c_str();
+  }
+  for (const char* type : {"styles", "sharedStrings"}) {
+    const std::string rid = NewRelationshipId(wb_ids);
+    wb_ids.insert(rid);
+    AddRelationship(
+        wb_rels, rid, Type(type),
+        RelativeTarget(workbook_part, std::string(type) == "styles" ? styles_part : sst_part));
+  }
+  // Defined names: the kept ones with their sheet's new index, and the print areas.
+  workbook.remove_child("definedNames");
+  pugi::xml_document names_doc;
+  pugi::xml_node names = names_doc.append_child("definedNames");
+  if (origin) {
+    for (const KeptName& kept : origin->defined_names) {
+      pugi::xml_document one;
+      if (!one.load_string(kept.xml.c_str())) continue;
+      pugi::xml_node name = names.append_copy(one.first_child());
+      if (kept.sheet != nullptr) {
+        if (!sheet_index.contains(kept.sheet)) {
+          names.remove_child(name);
+          continue;
+        }
+        name.attribute("localSheetId").set_value(sheet_index.at(kept.sheet));
+      }
+    }
+  }
+  for (int index = 1; index <= book.SheetCount(); ++index) {
+    const Worksheet& sheet = book.SheetAt(index);
+    if (sheet.print_area().empty()) continue;
+    std::string reference;
+    for (const CellRect& area : sheet.print_area()) {
+      if (!reference.empty()) reference += ",";
+      reference +=
+          QuotedSheetName(sheet.Name()) + "!" + FormatAddress(area, ReferenceStyle::kA1, true);
+    }
+    pugi::xml_node name = names.append_child("definedName");
+    name.append_attribute("name") = kPrintArea;
+    name.append_attribute("localSheetId") = index - 1;
+    name.text() = reference.c_str();
+  }
+  if (names.first_child()) {
+    // Defined names follow the sheets in the workbook's element order.
+    workbook.insert_copy_after(names, sheets);
+  }
+  pugi::xml_node view = workbook.child("bookViews").child("workbookView");
+  if (view) {
+    view.remove_attribute("activeTab");
+    view.remove_attribute("firstSheet");
+    if (book.ActiveSheet().Index() > 1)
+      view.append_attribute("activeTab") = book.ActiveSheet().Index() - 1;
+  }
+
+  // Content types: the original's defaults and overrides, less the parts rewritten, plus ours.
+  pugi::xml_document types;
+  pugi::xml_node types_root;
+  if (origin) {
+    types_root = types.append_copy(origin->content_types.child("Types"));
+    std::vector<pugi::xml_node> stale;
+    for (pugi::xml_node o : types_root.children("Override")) {
+      std::string part = o.attribute("PartName").value();
+      if (part.starts_with("/")) part = part.substr(1);
+      if (origin->modelled_parts.contains(part) && part != workbook_part) stale.push_back(o);
+    }
+    for (pugi::xml_node o : stale) types_root.remove_child(o);
+  } else {
+    types_root = types.append_child("Types");
+    types_root.append_attribute("xmlns") = kContentTypes;
+    pugi::xml_node o = types_root.append_child("Override");
+    o.append_attribute("PartName") = ("/" + workbook_part).c_str();
+    o.append_attribute("ContentType") = (std::string(kSpreadsheetType) + "sheet.main+xml").c_str();
+  }
+  auto has_default = [&](const char* extension) {
+    for (pugi::xml_node d : types_root.children("Default")) {
+      if (std::string(d.attribute("Extension").value()) == extension) return true;
+    }
+    return false;
+  };
+  auto add_default = [&](const char* extension, const char* type) {
+    if (has_default(extension)) return;
+    pugi::xml_node d = types_root.prepend_child("Default");
+    d.append_attribute("Extension") = extension;
+    d.append_attribute("ContentType") = type;
+  };
+  add_default("xml", "application/xml");
+  add_default("rels", "application/vnd.openxmlformats-package.relationships+xml");
+  if (any_vml) add_default("vml", "application/vnd.openxmlformats-officedocument.vmlDrawing");
+  auto add_override = [&](const std::string& part, const std::string& type) {
+    pugi::xml_node o = types_root.append_child("Override");
+    o.append_attribute("PartName") = ("/" + part).c_str();
+    o.append_attribute("ContentType") = (kSpreadsheetType + type).c_str();
+  };
+  for (const std::string& part : sheet_parts) add_override(part, "worksheet+xml");
+  add_override(styles_part, "styles+xml");
+  add_override(sst_part, "sharedStrings+xml");
+  for (const std::string& part : comment_parts) add_override(part, "comments+xml");
+
+  PackageWriter writer;
+  writer.Add("[Content_Types].xml", SerializeXml(types));
+  std::set<std::string> written{"[Content_Types].xml"};
+  if (origin && origin->reader.Has("_rels/.rels")) {
+    writer.CopyFrom(origin->reader, "_rels/.rels");
+  } else {
+    pugi::xml_document root_rels;
+    pugi::xml_node rels = root_rels.append_child("Relationships");
+    rels.append_attribute("xmlns") = kRelationships;
+    AddRelationship(rels, "rId1", Type("officeDocument"), workbook_part);
+    writer.Add("_rels/.rels", SerializeXml(root_rels));
+  }
+  written.insert("_rels/.rels");
+  writer.Add(workbook_part, SerializeXml(workbook_doc));
+  writer.Add(RelsOf(workbook_part), SerializeXml(workbook_rels));
+  writer.Add(styles_part, SerializeXml(styles_doc));
+  writer.Add(sst_part, SerializeXml(sst_doc));
+  written.insert({workbook_part, RelsOf(workbook_part), styles_part, sst_part});
+  for (const WrittenPart& part : parts) {
+    writer.Add(part.name, part.bytes);
+    written.insert(part.name);
+  }
+  // Everything else of the original, byte for byte.
+  if (origin) {
+    for (const std::string& entry : origin->reader.EntryNames()) {
+      if (written.contains(entry) || origin->modelled_parts.contains(entry) || entry.ends_with("/"))
+        continue;
+      writer.CopyFrom(origin->reader, entry);
+    }
+  }
+  return writer.Finish();
+}
+
+void XlsxFiles::Load(const std::string& path, Workbook& into) {
+  PlatformError error;
+  std::optional<std::string> bytes = platform_->ReadFile(path, &error);
+  if (!bytes) {
+    throw HostError(error.not_found ? HostError::kFileNotFound : HostError::kPathFileAccess,
+                    "ファイル「" + path + "」を開けません。" + error.message);
+  }
+  ReadPackage(std::move(*bytes), path, into);
+}
+
+void XlsxFiles::Save(const Workbook& workbook, const std::string& path) {
+  const std::string bytes = WritePackage(workbook);
+  if (auto error = platform_->WriteFileAtomically(path, bytes)) {
+    throw HostError(HostError::kPathFileAccess,
+                    "ファイル「" + path + "」に保存できません。" + error->message);
+  }
+}
+
+}  // namespace tarquel::host::xlsx

@@ -1,0 +1,37 @@
+// Safe parsing of the XML parts of a package into pugixml documents, and writing them back. The
+// xlsx reader and writer parse every part through ParseXml, never with pugixml directly, so that
+// hostile input meets one gate: text that is not UTF-8, document type declarations (and with
+// them entity expansion and external entities) and references to undefined entities are refused
+// before pugixml sees the bytes, and what pugixml itself rejects is reported with its reason.
+// Both functions are pure and safe to call from several threads on distinct documents.
+#ifndef TARQUEL_HOST_XLSX_XML_DOCUMENT_H_
+#define TARQUEL_HOST_XLSX_XML_DOCUMENT_H_
+
+#include <pugixml.hpp>
+
+#include <string>
+#include <string_view>
+
+namespace tarquel::host::xlsx {
+
+// Parses `bytes`, the content of the part named `part_name`, into `doc`, replacing what it held.
+// Whitespace-only text is kept (so <t xml:space="preserve"> </t> keeps its space), as are CDATA
+// sections as such; the XML declaration, comments and processing instructions are dropped. The
+// five predefined entities and character references are decoded.
+//
+// Throws HostError (kApplicationDefined) naming the part and the byte offset from the start of
+// `bytes`, and leaves `doc` untouched, when the bytes are not valid UTF-8 (a leading UTF-8 BOM is
+// allowed) or hold a character XML does not allow (such as U+0001), contain a document type
+// declaration, contain a '&' that does not start one of the
+// five predefined entities or a character reference to a character XML allows, or are not
+// well-formed XML in pugixml's judgement (whose reason the message gives).
+void ParseXml(std::string_view bytes, const std::string& part_name, pugi::xml_document& doc);
+
+// `doc` as bytes: the declaration <?xml version="1.0" encoding="UTF-8" standalone="yes"?> and
+// CR LF, then its nodes with no indentation and no BOM. A declaration node the document holds is
+// replaced by that one. A carriage return in text is written as "&#13;" so that it reads back.
+std::string SerializeXml(const pugi::xml_document& doc);
+
+}  // namespace tarquel::host::xlsx
+
+#endif  // TARQUEL_HOST_XLSX_XML_DOCUMENT_H_
