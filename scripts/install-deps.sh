@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-format
   libzip-dev libpugixml-dev
+  libreoffice-calc-nogui python3-openpyxl
 )
 
 missing=()
