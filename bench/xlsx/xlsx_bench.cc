@@ -1,0 +1,111 @@
+// Opening and saving a full question bank (65,535 rows, 18 columns, a rich-text sentence in
+// every row), beside the floor of the work: inflating and parsing every part into a DOM, and
+// deflating the same parts into a new package. bench/xlsx/compare_openpyxl.sh times a Python
+// reader on the file this writes.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <fstream>
+#include <string>
+
+#include "host/application.h"
+#include "host/xlsx/package.h"
+#include "host/xlsx/xlsx_files.h"
+#include "host/xlsx/xml_document.h"
+#include "support/started_add_in.h"
+
+namespace tarquel {
+namespace {
+
+constexpr int kRows = 65535;
+
+const std::string& BankFile() {
+  static const std::string* bytes = [] {
+    QuietUi ui;
+    host::Application app(ui);
+    host::Worksheet& sheet = app.Workbooks().Add().ActiveSheet();
+    sheet.SetName("ミラヴォ 同音・同訓");
+    for (int row = 1; row <= kRows; ++row) {
+      sheet.Cells(row, 1).SetValue(host::CellValue("教科書" + std::to_string(row % 50)));
+      sheet.Cells(row, 2).SetValue(host::CellValue("p." + std::to_string(row % 300)));
+      sheet.Cells(row, 3).SetValue(host::CellValue("g" + std::to_string(row / 3)));
+      host::Range question = sheet.Cells(row, 4);
+      question.SetValue(host::CellValue("試合にカツために毎日練習する。" + std::to_string(row)));
+      question.Characters(4, 2).Font().SetUnderline(host::Underline::kSingle);
+      sheet.Cells(row, 5).SetValue(host::CellValue("勝"));
+      for (int column = 6; column <= 8; ++column) {
+        if ((row + column) % 5 == 0) sheet.Cells(row, column).SetValue(host::CellValue("X"));
+      }
+      sheet.Cells(row, 16).SetValue(host::CellValue("勝利の勝"));
+      sheet.Cells(row, 17).SetValue(row % 7);
+      if (row % 500 == 0) sheet.Cells(row, 18).SetValue(host::CellValue("必出"));
+    }
+    auto* file = new std::string(host::xlsx::XlsxFiles::WritePackage(app.ActiveSheet().workbook()));
+    std::ofstream("/tmp/tarquel_bench_bank.xlsx", std::ios::binary) << *file;
+    return file;
+  }();
+  return *bytes;
+}
+
+void ReportPeakMemory(benchmark::State& state) {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024;
+}
+
+void BM_FloorRead(benchmark::State& state) {
+  const std::string& file = BankFile();
+  for (auto _ : state) {
+    auto reader = host::xlsx::PackageReader::Open(file, "bank.xlsx");
+    for (const std::string& entry : reader.EntryNames()) {
+      if (entry.ends_with("/")) continue;
+      pugi::xml_document doc;
+      host::xlsx::ParseXml(reader.Read(entry), entry, doc);
+      benchmark::DoNotOptimize(doc.first_child());
+    }
+  }
+}
+BENCHMARK(BM_FloorRead)->Unit(benchmark::kMillisecond);
+
+void BM_FloorWrite(benchmark::State& state) {
+  const std::string& file = BankFile();
+  auto reader = host::xlsx::PackageReader::Open(file, "bank.xlsx");
+  std::vector<std::pair<std::string, std::string>> parts;
+  for (const std::string& entry : reader.EntryNames())
+    parts.emplace_back(entry, reader.Read(entry));
+  for (auto _ : state) {
+    host::xlsx::PackageWriter writer;
+    for (const auto& [name, bytes] : parts) writer.Add(name, bytes);
+    benchmark::DoNotOptimize(writer.Finish());
+  }
+}
+BENCHMARK(BM_FloorWrite)->Unit(benchmark::kMillisecond);
+
+void BM_Load(benchmark::State& state) {
+  const std::string& file = BankFile();
+  for (auto _ : state) {
+    QuietUi ui;
+    host::Application app(ui);
+    host::Workbook book(app, "bank.xlsx");
+    host::xlsx::XlsxFiles::ReadPackage(file, "bank.xlsx", book);
+    benchmark::DoNotOptimize(book.SheetCount());
+  }
+  ReportPeakMemory(state);
+}
+BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
+
+void BM_Save(benchmark::State& state) {
+  QuietUi ui;
+  host::Application app(ui);
+  host::Workbook book(app, "bank.xlsx");
+  host::xlsx::XlsxFiles::ReadPackage(BankFile(), "bank.xlsx", book);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(host::xlsx::XlsxFiles::WritePackage(book));
+  }
+  ReportPeakMemory(state);
+}
+BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tarquel
