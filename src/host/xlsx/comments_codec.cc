@@ -1,6 +1,7 @@
 #include "host/xlsx/comments_codec.h"
 
 #include <cmath>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <vector>
@@ -24,6 +25,17 @@ std::string PlainText(const pugi::xml_node& text) {
     if (name == "r") plain += node.child("t").text().get();
   }
   return plain;
+}
+
+// A length of a shape's style in points; nullopt for a unit other than pt, px, in, cm, mm.
+std::optional<double> Points(const std::string& number, const std::string& unit) {
+  const double value = std::stod(number);
+  if (unit == "pt") return value;
+  if (unit == "px") return value * 0.75;  // 96 pixels to the inch
+  if (unit == "in") return value * 72;
+  if (unit == "cm") return value * 72 / 2.54;
+  if (unit == "mm") return value * 72 / 25.4;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -52,24 +64,31 @@ CommentMap ReadComments(const pugi::xml_document& doc, const std::string& part) 
 
 void ReadCommentShapes(const std::string& vml, CommentMap& comments) {
   // Shapes are read with patterns, not an XML parser: producers write VML that is not always
-  // well-formed XML, and only a few facts of each shape matter here.
-  static const std::regex kShape(R"(<v:shape\b([^>]*)>([\s\S]*?)</v:shape>)");
-  static const std::regex kRow(R"(<x:Row>\s*(\d+)\s*</x:Row>)");
-  static const std::regex kColumn(R"(<x:Column>\s*(\d+)\s*</x:Column>)");
-  static const std::regex kWidth(R"(width:\s*([0-9.]+)pt)");
-  static const std::regex kHeight(R"(height:\s*([0-9.]+)pt)");
+  // well-formed XML, and only a few facts of each shape matter here. Producers differ in the
+  // prefixes they bind the VML and ClientData namespaces to (v: and x:, or ns0: ...) and in the
+  // units of the box's size.
+  static const std::regex kShape(R"(<([A-Za-z_][\w.-]*):shape\b([^>]*)>([\s\S]*?)</\1:shape>)");
+  static const std::regex kRow(R"(<(?:[\w.-]+:)?Row>\s*(\d{1,9})\s*</(?:[\w.-]+:)?Row>)");
+  static const std::regex kColumn(R"(<(?:[\w.-]+:)?Column>\s*(\d{1,9})\s*</(?:[\w.-]+:)?Column>)");
+  static const std::regex kVisible(R"(<(?:[\w.-]+:)?Visible\b)");
+  static const std::regex kWidth(R"((?:^|[;"\s])width:\s*(\d{1,9}(?:\.\d{0,9})?)\s*([a-z]*))");
+  static const std::regex kHeight(R"((?:^|[;"\s])height:\s*(\d{1,9}(?:\.\d{0,9})?)\s*([a-z]*))");
   for (auto it = std::sregex_iterator(vml.begin(), vml.end(), kShape); it != std::sregex_iterator();
        ++it) {
-    const std::string attributes = (*it)[1];
-    const std::string body = (*it)[2];
+    const std::string attributes = (*it)[2];
+    const std::string body = (*it)[3];
     std::smatch row, column;
     if (!std::regex_search(body, row, kRow) || !std::regex_search(body, column, kColumn)) continue;
     auto found = comments.find({std::stoi(row[1]) + 1, std::stoi(column[1]) + 1});
     if (found == comments.end()) continue;
     std::smatch size;
-    if (std::regex_search(attributes, size, kWidth)) found->second.width = std::stod(size[1]);
-    if (std::regex_search(attributes, size, kHeight)) found->second.height = std::stod(size[1]);
-    found->second.visible = body.find("<x:Visible") != std::string::npos;
+    if (std::regex_search(attributes, size, kWidth)) {
+      if (auto points = Points(size[1], size[2])) found->second.width = *points;
+    }
+    if (std::regex_search(attributes, size, kHeight)) {
+      if (auto points = Points(size[1], size[2])) found->second.height = *points;
+    }
+    found->second.visible = std::regex_search(body, kVisible);
   }
 }
 

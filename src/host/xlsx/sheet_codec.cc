@@ -251,12 +251,21 @@ void ReadPage(const pugi::xml_node& root, Worksheet& sheet) {
   setup.fit_to_pages = Flag(root.child("sheetPr").child("pageSetUpPr"), "fitToPage");
 }
 
+// The selection of the view's active pane: a split or frozen view has one per pane, and a
+// selection without a pane attribute, like one with pane="topLeft", is the top left pane's.
+pugi::xml_node ActiveSelection(const pugi::xml_node& view) {
+  const std::string pane = view.child("pane").attribute("activePane").as_string("topLeft");
+  return view.find_child([&pane](const pugi::xml_node& n) {
+    return std::string(n.name()) == "selection" && n.attribute("pane").as_string("topLeft") == pane;
+  });
+}
+
 void ReadView(const pugi::xml_node& root, Worksheet& sheet) {
   const pugi::xml_node view = root.child("sheetViews").child("sheetView");
   if (!view) return;
   sheet.view().show_gridlines = Flag(view, "showGridLines", true);
   sheet.view().zoom = view.attribute("zoomScale").as_int(100);
-  const pugi::xml_node selection = view.child("selection");
+  const pugi::xml_node selection = ActiveSelection(view);
   if (!selection) return;
   std::string sqref = selection.attribute("sqref").as_string("A1");
   for (char& ch : sqref) {
@@ -435,11 +444,17 @@ void WriteView(const Worksheet& sheet, const SheetWriteContext& context,
   set("zoomScale", std::to_string(sheet.view().zoom), sheet.view().zoom != 100);
   set("tabSelected", "1", context.tab_selected);
   set("showGridLines", "0", !sheet.view().show_gridlines);
-  // The selection of the main pane; panes of a split or frozen view keep theirs.
-  pugi::xml_node selection = view.find_child([](pugi::xml_node n) {
-    return std::string(n.name()) == "selection" && !n.attribute("pane");
-  });
-  if (!selection) selection = view.append_child("selection");
+  // The selection of the active pane; the other panes of a split or frozen view keep theirs.
+  pugi::xml_node selection = ActiveSelection(view);
+  if (!selection) {
+    // Selections follow the pane and come before pivot selections and extensions.
+    pugi::xml_node after = view.child("pane");
+    for (pugi::xml_node n : view.children("selection")) after = n;
+    selection =
+        after ? view.insert_child_after("selection", after) : view.prepend_child("selection");
+    const std::string pane = view.child("pane").attribute("activePane").as_string("topLeft");
+    if (pane != "topLeft") selection.append_attribute("pane") = pane.c_str();
+  }
   const auto [active_row, active_column] = sheet.active_cell();
   std::string sqref = FormatAddress(sheet.selection(), ReferenceStyle::kA1, false, sheet.RowCount(),
                                     sheet.ColumnCount());
@@ -532,6 +547,9 @@ void WriteSheet(const Worksheet& sheet, const SheetWriteContext& context, pugi::
     for (pugi::xml_attribute attribute : original.attributes()) {
       root.append_attribute(attribute.name()) = attribute.value();
     }
+    // The legacy drawing is written with r:id; some writers declare that prefix only on the
+    // elements that use it.
+    if (!root.attribute("xmlns:r")) root.append_attribute("xmlns:r") = kRelationshipsNamespace;
   } else {
     root.append_attribute("xmlns") = kMainNamespace;
     root.append_attribute("xmlns:r") = kRelationshipsNamespace;

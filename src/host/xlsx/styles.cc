@@ -363,17 +363,26 @@ StylesWriter::StylesWriter(const StyleTable& styles, const pugi::xml_document* o
   XfIndexOf(StyleTable::kDefault);
 }
 
-uint32_t StylesWriter::NumberFormatId(const std::string& code) {
+namespace {
+
+using CustomNumberFormats = std::vector<std::pair<uint32_t, std::string>>;
+
+uint32_t NumberFormatIdIn(CustomNumberFormats& customs, const std::string& code) {
   for (const BuiltIn& built_in : kBuiltIns) {
     if (code == built_in.code) return built_in.id;
   }
-  for (const auto& [id, custom] : custom_number_formats_) {
+  for (const auto& [id, custom] : customs) {
     if (custom == code) return id;
   }
-  const uint32_t id =
-      kFirstCustomNumberFormat + static_cast<uint32_t>(custom_number_formats_.size());
-  custom_number_formats_.push_back({id, code});
+  const uint32_t id = kFirstCustomNumberFormat + static_cast<uint32_t>(customs.size());
+  customs.push_back({id, code});
   return id;
+}
+
+}  // namespace
+
+uint32_t StylesWriter::NumberFormatId(const std::string& code) {
+  return NumberFormatIdIn(custom_number_formats_, code);
 }
 
 uint32_t StylesWriter::XfIndexOf(StyleTable::Id id) {
@@ -403,30 +412,72 @@ bool CopyOriginal(const pugi::xml_document* original, const char* name, pugi::xm
 }  // namespace
 
 void StylesWriter::Write(pugi::xml_document& doc) const {
+  // The named cell styles are the original's, but they point into its lists of number formats,
+  // fonts, fills and borders, which are written anew here: their parts join the lists and the
+  // copies point to them there.
+  Pool<Font> fonts_used = fonts_;
+  Pool<Fill> fills_used = fills_;
+  Pool<CellBorders> borders_used = borders_;
+  CustomNumberFormats number_formats = custom_number_formats_;
+  pugi::xml_document named_styles;
+  if (original_ != nullptr && original_->child("styleSheet").child("cellStyleXfs")) {
+    const pugi::xml_node original = original_->child("styleSheet");
+    std::unordered_map<uint32_t, std::string> codes;
+    for (pugi::xml_node format : original.child("numFmts").children("numFmt")) {
+      codes[format.attribute("numFmtId").as_uint()] = format.attribute("formatCode").value();
+    }
+    const std::vector<Font> fonts = ReadList<Font>(
+        original.child("fonts"), "font",
+        [](const pugi::xml_node& node) { return ReadFont(node, FontElement::kStyleFont); });
+    const std::vector<Fill> fills = ReadList<Fill>(original.child("fills"), "fill", ReadFill);
+    const std::vector<CellBorders> borders =
+        ReadList<CellBorders>(original.child("borders"), "border", ReadBorders);
+    auto remap = [](pugi::xml_node xf, const char* name, const auto& items, auto& pool) {
+      pugi::xml_attribute index = xf.attribute(name);
+      if (index && index.as_uint() < items.size()) index = pool.IndexOf(items[index.as_uint()]);
+    };
+    for (pugi::xml_node xf :
+         named_styles.append_copy(original.child("cellStyleXfs")).children("xf")) {
+      remap(xf, "fontId", fonts, fonts_used);
+      remap(xf, "fillId", fills, fills_used);
+      remap(xf, "borderId", borders, borders_used);
+      // A built-in format the host has no code for keeps its id.
+      if (pugi::xml_attribute id = xf.attribute("numFmtId")) {
+        if (auto custom = codes.find(id.as_uint()); custom != codes.end()) {
+          id = NumberFormatIdIn(number_formats, custom->second);
+        } else if (auto built_in = BuiltInNumberFormat(id.as_uint())) {
+          id = NumberFormatIdIn(number_formats, *built_in);
+        }
+      }
+    }
+  }
+
   pugi::xml_node sheet = doc.append_child("styleSheet");
   sheet.append_attribute("xmlns") = kMainNamespace;
-  if (!custom_number_formats_.empty()) {
+  if (!number_formats.empty()) {
     pugi::xml_node list = sheet.append_child("numFmts");
-    list.append_attribute("count") = custom_number_formats_.size();
-    for (const auto& [id, code] : custom_number_formats_) {
+    list.append_attribute("count") = number_formats.size();
+    for (const auto& [id, code] : number_formats) {
       pugi::xml_node format = list.append_child("numFmt");
       format.append_attribute("numFmtId") = id;
       format.append_attribute("formatCode") = code.c_str();
     }
   }
   pugi::xml_node fonts = sheet.append_child("fonts");
-  fonts.append_attribute("count") = fonts_.items.size();
-  for (const Font& font : fonts_.items)
+  fonts.append_attribute("count") = fonts_used.items.size();
+  for (const Font& font : fonts_used.items)
     WriteFont(font, FontElement::kStyleFont, fonts.append_child("font"));
   pugi::xml_node fills = sheet.append_child("fills");
-  fills.append_attribute("count") = fills_.items.size();
-  for (const Fill& fill : fills_.items) WriteFill(fill, fills.append_child("fill"));
+  fills.append_attribute("count") = fills_used.items.size();
+  for (const Fill& fill : fills_used.items) WriteFill(fill, fills.append_child("fill"));
   pugi::xml_node borders = sheet.append_child("borders");
-  borders.append_attribute("count") = borders_.items.size();
-  for (const CellBorders& border : borders_.items)
+  borders.append_attribute("count") = borders_used.items.size();
+  for (const CellBorders& border : borders_used.items)
     WriteBorders(border, borders.append_child("border"));
 
-  if (!CopyOriginal(original_, "cellStyleXfs", sheet)) {
+  if (named_styles.first_child()) {
+    sheet.append_copy(named_styles.first_child());
+  } else {
     pugi::xml_node list = sheet.append_child("cellStyleXfs");
     list.append_attribute("count") = 1;
     pugi::xml_node xf = list.append_child("xf");

@@ -192,7 +192,8 @@ void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook
   if (!reader.Has("[Content_Types].xml"))
     ThrowBadPackage(name, "[Content_Types].xml がありません。");
   ParseXml(reader.Read("[Content_Types].xml"), "[Content_Types].xml", origin->content_types);
-  const Relationship* document = FindByType(ReadRelationships(reader, ""), Type("officeDocument"));
+  const std::vector<Relationship> package_relationships = ReadRelationships(reader, "");
+  const Relationship* document = FindByType(package_relationships, Type("officeDocument"));
   origin->workbook_part = document ? document->target : "xl/workbook.xml";
   if (!reader.Has(origin->workbook_part)) {
     ThrowBadPackage(name, "ブックの本体（" + origin->workbook_part + "）がありません。");
@@ -386,10 +387,11 @@ std::string XlsxFiles::WritePackage(const Workbook& book) {
     if (root.first_child()) parts.push_back({RelsOf(part), SerializeXml(rels)});
   }
 
-  pugi::xml_document styles_doc;
-  styles.Write(styles_doc);
+  // The shared strings first: the fonts of their phonetic guides join the style sheet's fonts.
   pugi::xml_document sst_doc;
   WriteSharedStrings(strings, sst_doc);
+  pugi::xml_document styles_doc;
+  styles.Write(styles_doc);
   const std::string styles_part = "xl/styles.xml";
   const std::string sst_part = "xl/sharedStrings.xml";
 
@@ -398,6 +400,9 @@ std::string XlsxFiles::WritePackage(const Workbook& book) {
   pugi::xml_node workbook;
   if (origin) {
     workbook = workbook_doc.append_copy(origin->workbook.child("workbook"));
+    // The sheets are written with r:id; some writers declare that prefix on each element
+    // rather than on the root.
+    if (!workbook.attribute("xmlns:r")) workbook.append_attribute("xmlns:r") = kOfficeRelationships;
   } else {
     workbook = workbook_doc.append_child("workbook");
     workbook.append_attribute("xmlns") = kMainNamespace;
