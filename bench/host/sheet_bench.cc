@@ -2,6 +2,8 @@
 // review commands lean on, on the sheet sizes they meet.
 #include <benchmark/benchmark.h>
 
+#include "support/quiet_ui.h"
+
 #include <string>
 
 #include "host/application.h"
@@ -11,19 +13,6 @@
 
 namespace tarquel::host {
 namespace {
-
-class NullUi : public Ui {
- public:
-  MessageAnswer MessageBox(const std::string&, MessageButtons,
-                           const std::optional<std::string>&) override {
-    return MessageAnswer::kOk;
-  }
-  std::string GetOpenFilename(const std::vector<FileFilter>&) override { return "False"; }
-  void PlaySound(SystemSound) override {}
-  void EditPhonetics(Range&) override {}
-  void PrintPreview(const std::vector<Worksheet*>&) override {}
-  void ShowModal(Form&) override {}
-};
 
 // A test sheet of 1,000 filled cells: 50 bands of 20 question slots with borders under them.
 void FillTestSheet(Worksheet& sheet) {
@@ -39,7 +28,7 @@ void FillTestSheet(Worksheet& sheet) {
 }
 
 void BM_ClearBordersAndContentsOfWholeTestArea(benchmark::State& state) {
-  NullUi ui;
+  QuietUi ui;
   Application app(ui);
   Worksheet& sheet = app.Workbooks().Add().ActiveSheet();
   for (auto _ : state) {
@@ -60,7 +49,7 @@ void BM_ClearBordersAndContentsOfWholeTestArea(benchmark::State& state) {
 BENCHMARK(BM_ClearBordersAndContentsOfWholeTestArea)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadFullColumnOfValues(benchmark::State& state) {
-  NullUi ui;
+  QuietUi ui;
   Application app(ui);
   Worksheet& sheet = app.Workbooks().Add().ActiveSheet();
   for (int row = 1; row <= kSheetRows; ++row) {

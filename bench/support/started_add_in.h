@@ -12,22 +12,10 @@
 #include "model/body.h"
 #include "shell/add_in.h"
 #include "shell/commands.h"
+#include "support/quiet_ui.h"
 #include "testgen/selection.h"
 
 namespace tarquel {
-
-class QuietUi : public host::Ui {
- public:
-  host::MessageAnswer MessageBox(const std::string&, host::MessageButtons,
-                                 const std::optional<std::string>&) override {
-    return host::MessageAnswer::kOk;
-  }
-  std::string GetOpenFilename(const std::vector<host::FileFilter>&) override { return "False"; }
-  void PlaySound(host::SystemSound) override {}
-  void EditPhonetics(host::Range&) override {}
-  void PrintPreview(const std::vector<host::Worksheet*>&) override {}
-  void ShowModal(host::Form&) override {}
-};
 
 // A started add-in over a bank of `rows` questions in groups of 1 to 4 rows.
 struct StartedAddIn {

@@ -3,6 +3,8 @@
 // well under 100 ms.
 #include <benchmark/benchmark.h>
 
+#include "support/quiet_ui.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,19 +22,6 @@
 
 namespace tarquel::testgen {
 namespace {
-
-class NullUi : public host::Ui {
- public:
-  host::MessageAnswer MessageBox(const std::string&, host::MessageButtons,
-                                 const std::optional<std::string>&) override {
-    return host::MessageAnswer::kOk;
-  }
-  std::string GetOpenFilename(const std::vector<host::FileFilter>&) override { return "False"; }
-  void PlaySound(host::SystemSound) override {}
-  void EditPhonetics(host::Range&) override {}
-  void PrintPreview(const std::vector<host::Worksheet*>&) override {}
-  void ShowModal(host::Form&) override {}
-};
 
 constexpr int32_t kBankRows = 65535;
 
@@ -62,7 +51,7 @@ class FullBank {
   host::Worksheet& sheet() { return *sheet_; }
 
  private:
-  NullUi ui_;
+  QuietUi ui_;
   host::Application app_;
   host::Worksheet* sheet_;
 };

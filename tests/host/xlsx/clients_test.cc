@@ -12,21 +12,12 @@
 #include "host/platform/posix_platform.h"
 #include "host/xlsx/xlsx_files.h"
 #include "support/host_fixture.h"
+#include "support/shell.h"
 
 namespace tarquel::host::xlsx {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Shell(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char buffer[4096];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  pclose(pipe);
-  return output;
-}
 
 class ClientsTest : public testing::HostTest {
  protected:
@@ -65,11 +56,11 @@ class ClientsTest : public testing::HostTest {
 };
 
 TEST_F(ClientsTest, TheOfficeSuiteConvertsItToPdf) {
-  if (Shell("command -v soffice").empty())
+  if (testing::RunShell("command -v soffice").empty())
     GTEST_SKIP() << "soffice is not installed (scripts/install-deps.sh)";
-  const std::string output =
-      Shell("cd " + dir_ + " && HOME=" + dir_ + " soffice --headless --convert-to pdf --outdir " +
-            dir_ + " " + path_ + " 2>&1");
+  const std::string output = testing::RunShell("cd " + dir_ + " && HOME=" + dir_ +
+                                               " soffice --headless --convert-to pdf --outdir " +
+                                               dir_ + " " + path_ + " 2>&1");
   const fs::path pdf = dir_ + "/test.pdf";
   ASSERT_TRUE(fs::exists(pdf)) << output;
   EXPECT_GT(fs::file_size(pdf), 1000u);
@@ -80,7 +71,7 @@ TEST_F(ClientsTest, TheOfficeSuiteConvertsItToPdf) {
 }
 
 TEST_F(ClientsTest, APythonReaderSeesTheSameValues) {
-  if (Shell("/usr/bin/python3 -c 'import openpyxl' 2>&1; echo $?").find('0') != 0) {
+  if (testing::RunShell("/usr/bin/python3 -c 'import openpyxl' 2>&1; echo $?").find('0') != 0) {
     GTEST_SKIP() << "python3-openpyxl is not installed (scripts/install-deps.sh)";
   }
   const std::string script =
@@ -98,7 +89,7 @@ TEST_F(ClientsTest, APythonReaderSeesTheSameValues) {
       "print(ws.page_setup.orientation, ws.page_setup.paperSize, ws.print_area)\n"
       "print(ws.row_dimensions[2].height, ws.column_dimensions['A'].width)\n";
   std::ofstream(dir_ + "/read.py") << script;
-  const std::string output = Shell("/usr/bin/python3 " + dir_ + "/read.py 2>&1");
+  const std::string output = testing::RunShell("/usr/bin/python3 " + dir_ + "/read.py 2>&1");
   EXPECT_EQ(output,
             "試合にカツために練習する。\n"
             "1 1 \"No.\"0\n"

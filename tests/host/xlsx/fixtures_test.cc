@@ -23,6 +23,7 @@
 #include "host/xlsx/xlsx_files.h"
 #include "host/xlsx/xml_document.h"
 #include "support/host_fixture.h"
+#include "support/shell.h"
 
 namespace tarquel::host::xlsx {
 namespace {
@@ -44,16 +45,6 @@ std::string FixtureBytes(const std::string& name) {
   bytes << in.rdbuf();
   EXPECT_FALSE(bytes.str().empty()) << "fixture " << name << " is missing";
   return bytes.str();
-}
-
-std::string Shell(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char buffer[4096];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  pclose(pipe);
-  return output;
 }
 
 std::string A1(int32_t row, int32_t column) {
@@ -598,10 +589,11 @@ class FixtureClientsTest : public FixtureTest, public ::testing::WithParamInterf
   // The first sheet as the office suite shows it, one line a row, or "" when it fails.
   std::string ShownAsCsv(const std::string& file) {
     const std::string out = dir_ + "/" + file + "-csv";
-    Shell("cd " + dir_ + " && HOME=" + dir_ +
-          " soffice --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,"
-          "true,true' --outdir " +
-          out + " " + dir_ + "/" + file + " 2>&1");
+    testing::RunShell(
+        "cd " + dir_ + " && HOME=" + dir_ +
+        " soffice --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,"
+        "true,true' --outdir " +
+        out + " " + dir_ + "/" + file + " 2>&1");
     std::ifstream in(out + "/" + fs::path(file).stem().string() + ".csv");
     std::ostringstream text;
     text << in.rdbuf();
@@ -612,20 +604,20 @@ class FixtureClientsTest : public FixtureTest, public ::testing::WithParamInterf
 };
 
 TEST_P(FixtureClientsTest, TheOfficeSuiteShowsTheSavedBankAsTheOriginal) {
-  if (Shell("command -v soffice").empty())
+  if (testing::RunShell("command -v soffice").empty())
     GTEST_SKIP() << "soffice is not installed (scripts/install-deps.sh)";
   const std::string original = ShownAsCsv("original.xlsx");
   ASSERT_NE(original.find("No.1,a,試合にカツ。,勝,X"), std::string::npos) << original;
   EXPECT_EQ(ShownAsCsv("saved.xlsx"), original);
-  const std::string output =
-      Shell("cd " + dir_ + " && HOME=" + dir_ + " soffice --headless --convert-to pdf --outdir " +
-            dir_ + " " + dir_ + "/saved.xlsx 2>&1");
+  const std::string output = testing::RunShell("cd " + dir_ + " && HOME=" + dir_ +
+                                               " soffice --headless --convert-to pdf --outdir " +
+                                               dir_ + " " + dir_ + "/saved.xlsx 2>&1");
   ASSERT_TRUE(fs::exists(dir_ + "/saved.pdf")) << output;
   EXPECT_GT(fs::file_size(dir_ + "/saved.pdf"), 1000u);
 }
 
 TEST_P(FixtureClientsTest, ThePythonLibraryReadsTheSavedBank) {
-  if (Shell("/usr/bin/python3 -c 'import openpyxl' 2>&1; echo $?").find('0') != 0) {
+  if (testing::RunShell("/usr/bin/python3 -c 'import openpyxl' 2>&1; echo $?").find('0') != 0) {
     GTEST_SKIP() << "python3-openpyxl is not installed (scripts/install-deps.sh)";
   }
   const std::string script =
@@ -646,9 +638,10 @@ TEST_P(FixtureClientsTest, ThePythonLibraryReadsTheSavedBank) {
       "print(sorted(n.name for n in wb.defined_names.definedName))\n";
   std::ofstream(dir_ + "/read.py") << script;
   const std::string original =
-      Shell("/usr/bin/python3 " + dir_ + "/read.py " + dir_ + "/original.xlsx 2>&1");
+      testing::RunShell("/usr/bin/python3 " + dir_ + "/read.py " + dir_ + "/original.xlsx 2>&1");
   ASSERT_NE(original.find("1 \"No.\"0 試合にカツ。 ＭＳ 明朝\n"), std::string::npos) << original;
-  EXPECT_EQ(Shell("/usr/bin/python3 " + dir_ + "/read.py " + dir_ + "/saved.xlsx 2>&1"), original);
+  EXPECT_EQ(testing::RunShell("/usr/bin/python3 " + dir_ + "/read.py " + dir_ + "/saved.xlsx 2>&1"),
+            original);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixture, FixtureClientsTest,
