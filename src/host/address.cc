@@ -170,6 +170,13 @@ std::optional<std::vector<CellRect>> ParseA1Reference(std::string_view text, int
   return ParseAreas(text, [&](std::string_view area) { return ParseA1Area(area, rows, columns); });
 }
 
+std::optional<std::pair<int32_t, int32_t>> ParseCellAddress(std::string_view text, int32_t rows,
+                                                            int32_t columns) {
+  const auto part = ParseA1Part(text, rows, columns);
+  if (!part || !part->row || !part->column) return std::nullopt;
+  return std::pair{*part->row, *part->column};
+}
+
 std::optional<std::vector<CellRect>> ParseR1C1Reference(std::string_view text, int32_t rows,
                                                         int32_t columns) {
   return ParseAreas(text,

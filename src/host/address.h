@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tarquel::host {
@@ -59,6 +60,12 @@ std::optional<int32_t> ParseColumnName(std::string_view letters, int32_t max_col
 std::optional<std::vector<CellRect>> ParseA1Reference(std::string_view text,
                                                       int32_t rows = kSheetRows,
                                                       int32_t columns = kSheetColumns);
+
+// Reads one cell's A1 address ("B12", "$B$12") without allocating: the row and column, or
+// nullopt as for ParseA1Reference.
+std::optional<std::pair<int32_t, int32_t>> ParseCellAddress(std::string_view text,
+                                                            int32_t rows = kSheetRows,
+                                                            int32_t columns = kSheetColumns);
 
 // Reads an absolute R1C1 reference: "R2C3", "R2C3:R4C5", "R2", "R1:R3", "C3", "C1:C3", areas
 // joined by ",". nullopt as for ParseA1Reference.

@@ -63,6 +63,16 @@ TEST(AddressTest, WritesR1C1AddressesAsTheHost) {
   EXPECT_EQ(FormatAddress(CellRect{3, 1, 3, 20}, ReferenceStyle::kA1, false), "A3:T3");
 }
 
+TEST(AddressTest, SingleCellsReadWithoutAreas) {
+  EXPECT_EQ(ParseCellAddress("B12"), (std::pair<int32_t, int32_t>{12, 2}));
+  EXPECT_EQ(ParseCellAddress("$U$8"), (std::pair<int32_t, int32_t>{8, 21}));
+  EXPECT_EQ(ParseCellAddress("XFD1048576", kMaxFileRows, kMaxFileColumns),
+            (std::pair<int32_t, int32_t>{1048576, 16384}));
+  for (const char* text : {"", "B", "12", "A1:B2", "XFE1", "A0", "1A"}) {
+    EXPECT_FALSE(ParseCellAddress(text, kMaxFileRows, kMaxFileColumns).has_value()) << text;
+  }
+}
+
 TEST(AddressTest, ColumnNamesRoundTrip) {
   for (int32_t column : {1, 26, 27, 52, 256, 702, 703, 16384}) {
     EXPECT_EQ(ParseColumnName(ColumnName(column), kMaxFileColumns), column);

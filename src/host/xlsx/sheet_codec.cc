@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -98,19 +99,22 @@ FileAttributes OtherAttributes(const pugi::xml_node& node,
   return other;
 }
 
+// Where a problem is, for its message; built only when there is one.
+using Place = std::function<std::string()>;
+
 StyleTable::Id StyleOf(const SheetReadContext& context, const pugi::xml_node& node,
-                       const std::string& where) {
+                       const Place& where) {
   const pugi::xml_attribute s = node.attribute("s");
   if (!s) return StyleTable::kDefault;
   const uint32_t index = s.as_uint();
   if (index >= context.xf_styles->size()) {
-    ThrowBadSheet(context.part, where + " の書式番号 " + std::to_string(index) + " がありません。");
+    ThrowBadSheet(context.part,
+                  where() + " の書式番号 " + std::to_string(index) + " がありません。");
   }
   return (*context.xf_styles)[index];
 }
 
-CellValue ReadValue(const pugi::xml_node& c, const SheetReadContext& context,
-                    const std::string& where) {
+CellValue ReadValue(const pugi::xml_node& c, const SheetReadContext& context, const Place& where) {
   const std::string type = c.attribute("t").as_string("n");
   const pugi::xml_node v = c.child("v");
   if (type == "inlineStr") return CellValue(ReadStringItem(c.child("is"), context.style_fonts));
@@ -120,7 +124,7 @@ CellValue ReadValue(const pugi::xml_node& c, const SheetReadContext& context,
     char* end = nullptr;
     const unsigned long index = std::strtoul(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || index >= context.shared_strings->size()) {
-      ThrowBadSheet(context.part, where + " の共有文字列番号「" + text + "」がありません。");
+      ThrowBadSheet(context.part, where() + " の共有文字列番号「" + text + "」がありません。");
     }
     return CellValue((*context.shared_strings)[index]);
   }
@@ -130,7 +134,7 @@ CellValue ReadValue(const pugi::xml_node& c, const SheetReadContext& context,
   char* end = nullptr;
   const double number = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0') {
-    ThrowBadSheet(context.part, where + " の数値「" + text + "」が読めません。");
+    ThrowBadSheet(context.part, where() + " の数値「" + text + "」が読めません。");
   }
   return CellValue(number);
 }
@@ -144,7 +148,8 @@ void ReadRows(const pugi::xml_node& sheet_data, const SheetReadContext& context,
     next_row = r + 1;
     RowInfo info;
     if (Flag(row, "customHeight")) info.height = row.attribute("ht").as_double();
-    if (Flag(row, "customFormat")) info.style = StyleOf(context, row, "行 " + std::to_string(r));
+    if (Flag(row, "customFormat"))
+      info.style = StyleOf(context, row, [r] { return "行 " + std::to_string(r); });
     info.hidden = Flag(row, "hidden");
     info.file_attributes =
         OtherAttributes(row, {"r", "customHeight", "s", "customFormat", "hidden", "spans"});
@@ -158,20 +163,26 @@ void ReadRows(const pugi::xml_node& sheet_data, const SheetReadContext& context,
     for (pugi::xml_node c : row.children("c")) {
       int32_t column = next_column;
       if (const pugi::xml_attribute ref = c.attribute("r")) {
-        const CellRect rect = ParseFileRect(context.part, ref.value());
-        if (rect.first_row != r || !rect.IsSingleCell()) {
+        const auto place = ParseCellAddress(ref.value(), kMaxFileRows, kMaxFileColumns);
+        if (!place) {
+          ThrowBadSheet(context.part, "セル範囲「" + std::string(ref.value()) +
+                                          "」がシートの範囲外か正しくありません。");
+        }
+        if (place->first != r) {
           ThrowBadSheet(context.part, "セル「" + std::string(ref.value()) + "」が行 " +
                                           std::to_string(r) + " にありません。");
         }
-        column = rect.first_column;
+        column = place->second;
       }
       if (column < 1 || column > kMaxFileColumns)
         ThrowBadSheet(context.part, "列がシートの範囲外です。");
       next_column = column + 1;
-      const std::string where = FormatAddress(CellRect::Cell(r, column), ReferenceStyle::kA1, false,
-                                              kMaxFileRows, kMaxFileColumns);
+      const Place where = [r, column] {
+        return FormatAddress(CellRect::Cell(r, column), ReferenceStyle::kA1, false, kMaxFileRows,
+                             kMaxFileColumns);
+      };
       Cell& cell = sheet.CellAt(r, column);
-      cell.style = StyleOf(context, c, "セル " + where);
+      cell.style = StyleOf(context, c, [&where] { return "セル " + where(); });
       cell.value = ReadValue(c, context, where);
       cell.show_phonetic = Flag(c, "ph");
       if (const pugi::xml_node f = c.child("f")) {
