@@ -10,6 +10,10 @@ bool IsBankSheetName(std::string_view sheet_name) {
   return host::Utf16Prefix(sheet_name, kBankSheetPrefixLength) == kBankSheetBaseName;
 }
 
+bool IsWrongMark(std::string_view text) {
+  return text == "X" || text == "x" || text == "Ｘ" || text == "ｘ";
+}
+
 bool SheetExists(const host::Sheets& sheets, std::string_view name) {
   for (int i = 1; i <= sheets.Count(); ++i) {
     if (sheets.Item(i).Name() == name) return true;

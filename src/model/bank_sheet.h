@@ -36,6 +36,10 @@ enum BankColumn : int {
 inline constexpr char kWrongMark[] = "X";
 inline constexpr char kMustAppearMark[] = "必出";
 
+// True for a wrong-answer mark of an attempt column: "X" or "Ｘ" in either letter case; the
+// whole cell text counts, so a mark with a trailing space is none.
+bool IsWrongMark(std::string_view text);
+
 // True when the first 10 characters of `sheet_name` are the base name.
 bool IsBankSheetName(std::string_view sheet_name);
 

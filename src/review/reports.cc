@@ -16,11 +16,6 @@ std::string Cell(host::Worksheet& sheet, int32_t row, int32_t column) {
   return sheet.Cells(row, column).Value().AsText();
 }
 
-// "X" and "Ｘ" in either letter case.
-bool IsWrongMark(const std::string& text) {
-  return text == "X" || text == "x" || text == "Ｘ" || text == "ｘ";
-}
-
 // The duplicate report's line for one row.
 std::string RowLine(host::Worksheet& bank, int32_t row) {
   return std::to_string(row) + " 行目：" + Cell(bank, row, model::kAnswer) + "( " +
@@ -59,7 +54,7 @@ void ReportWrongAnswers(model::Body& body, int32_t attempt) {
   int32_t count = 0;
   for (int32_t row = 1; row <= bank.RowCount(); ++row) {
     if (Cell(bank, row, model::kQuestion).empty()) break;
-    if (IsWrongMark(Cell(bank, row, model::kFirstAttempt + attempt))) ++count;
+    if (model::IsWrongMark(Cell(bank, row, model::kFirstAttempt + attempt))) ++count;
   }
   app.ui().MessageBox("第 " + std::to_string(attempt + 1) + " 回目の間違い総数は、 " +
                           std::to_string(count) + " 問です。 ",

@@ -52,11 +52,6 @@ bool IsKeepOutMark(const std::string& text) {
          text == "止" || text == "修" || text == "外";
 }
 
-bool IsWrongMark(const std::string& text) {
-  const std::string upper = UpperCase(text);
-  return upper == model::kWrongMark || upper == "Ｘ";
-}
-
 // A group's score is the sum of its rows'; a long bank of must-appear rows would overflow
 // 32 bits, so the sum saturates instead.
 int32_t Saturate(int64_t sum) {
@@ -86,7 +81,7 @@ int32_t ScoreRow(host::Worksheet& bank, int32_t row, const model::SelectionOptio
     if (mark.empty()) break;
     if (IsKeepOutMark(mark)) return kKeepOutScore;
     if (options.ignore_wrong_count && score == 0) return 0;
-    if (IsWrongMark(mark)) score += kWrongMarkScore;
+    if (model::IsWrongMark(mark)) score += kWrongMarkScore;
   }
   return score;
 }
