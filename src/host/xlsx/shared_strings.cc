@@ -10,6 +10,7 @@
 #include "host/host_error.h"
 #include "host/utf16.h"
 #include "host/xlsx/font_codec.h"
+#include "host/xlsx/xml_document.h"
 
 namespace tarquel::host::xlsx {
 
@@ -143,11 +144,15 @@ std::string TextOf(const pugi::xml_node& t) {
   return DecodeEscapes(raw);
 }
 
-void AppendText(pugi::xml_node parent, std::string_view text) {
-  pugi::xml_node t = parent.append_child("t");
+void AppendText(std::string_view text, std::string* out) {
   const std::string encoded = EncodeEscapes(text);
-  if (NeedsPreserve(encoded)) t.append_attribute("xml:space") = "preserve";
-  if (!encoded.empty()) t.append_child(pugi::node_pcdata).set_value(encoded.c_str());
+  if (encoded.empty()) {
+    *out += "<t/>";
+    return;
+  }
+  *out += NeedsPreserve(encoded) ? "<t xml:space=\"preserve\">" : "<t>";
+  AppendEscaped(encoded, out);
+  *out += "</t>";
 }
 
 std::optional<uint32_t> UnsignedAttribute(const pugi::xml_node& node, const char* name) {
@@ -299,31 +304,93 @@ std::string PositionOf(const pugi::xml_node& node) {
   return offset < 0 ? std::string() : " (位置 " + std::to_string(offset) + ")";
 }
 
-// Writes the runs so that the whole text is written whatever they say (see the header).
-void WriteRuns(std::string_view text, const std::vector<FontRun>& runs, pugi::xml_node si) {
-  const std::size_t total = Utf16Length(text);
-  std::size_t unit = 0;  // written so far, in UTF-16 units and in bytes
-  std::size_t byte = 0;
-  auto write_to = [&](std::size_t end, const std::optional<Font>& font) {
-    const std::string_view rest = text.substr(byte);
-    const std::string_view piece = rest.substr(0, ByteOffsetOfUtf16(rest, end - unit));
-    if (piece.empty()) return;
-    pugi::xml_node r = si.append_child("r");
-    if (font) WriteFont(*font, FontElement::kRunProperties, r.append_child("rPr"));
-    AppendText(r, piece);
-    byte += piece.size();
-    // A boundary inside a surrogate pair moved to the pair's end; count what was written.
-    unit += Utf16Length(piece);
-  };
-  for (const FontRun& run : runs) {
-    const std::size_t start = std::min<std::size_t>(run.start, total);
-    const std::size_t end = std::min<std::size_t>(std::size_t{run.start} + run.length, total);
-    if (start > unit) write_to(start, std::nullopt);
-    if (end > unit) write_to(end, run.font);
+// Writes string items as text. A run's properties are the same few fonts over and over, so
+// their markup is made once per font.
+class ItemWriter {
+ public:
+  ItemWriter(const StyleFontIndex& font_index, std::string* out)
+      : font_index_(font_index), out_(*out) {}
+
+  void Write(const Text& text) {
+    const TextFormatting* formatting = text.format();
+    if (formatting == nullptr || formatting->runs.empty()) {
+      AppendText(text.text, &out_);
+    } else {
+      WriteRuns(text.text, formatting->runs);
+    }
+    if (formatting == nullptr) return;
+    const std::size_t length = Utf16Length(text.text);
+    uint32_t previous_end = 0;
+    for (const PhoneticRun& run : formatting->phonetics) {
+      if (run.start < previous_end || run.end <= run.start || run.end > length) continue;
+      out_ +=
+          "<rPh sb=\"" + std::to_string(run.start) + "\" eb=\"" + std::to_string(run.end) + "\">";
+      AppendText(run.text, &out_);
+      out_ += "</rPh>";
+      previous_end = run.end;
+    }
+    if (const auto& properties = formatting->phonetic_properties) {
+      const uint32_t font_id =
+          properties->font && font_index_ ? font_index_(*properties->font) : 0u;
+      out_ += "<phoneticPr fontId=\"" + std::to_string(font_id) + '"';
+      if (properties->type != PhoneticType::kFullwidthKatakana) {
+        out_ += std::string(" type=\"") + PhoneticTypeName(properties->type) + '"';
+      }
+      if (properties->alignment != PhoneticAlignment::kLeft) {
+        out_ += std::string(" alignment=\"") + PhoneticAlignmentName(properties->alignment) + '"';
+      }
+      out_ += "/>";
+    }
   }
-  if (unit < total) write_to(total, std::nullopt);
-  if (!si.first_child()) AppendText(si, "");
-}
+
+ private:
+  // Writes the runs so that the whole text is written whatever they say (see the header).
+  void WriteRuns(std::string_view text, const std::vector<FontRun>& runs) {
+    const std::size_t total = Utf16Length(text);
+    std::size_t unit = 0;  // written so far, in UTF-16 units and in bytes
+    std::size_t byte = 0;
+    auto write_to = [&](std::size_t end, const std::optional<Font>& font) {
+      const std::string_view rest = text.substr(byte);
+      const std::string_view piece = rest.substr(0, ByteOffsetOfUtf16(rest, end - unit));
+      if (piece.empty()) return;
+      out_ += "<r>";
+      if (font) out_ += RunProperties(*font);
+      AppendText(piece, &out_);
+      out_ += "</r>";
+      byte += piece.size();
+      // A boundary inside a surrogate pair moved to the pair's end; count what was written.
+      unit += Utf16Length(piece);
+    };
+    const std::size_t before = out_.size();
+    for (const FontRun& run : runs) {
+      const std::size_t start = std::min<std::size_t>(run.start, total);
+      const std::size_t end = std::min<std::size_t>(std::size_t{run.start} + run.length, total);
+      if (start > unit) write_to(start, std::nullopt);
+      if (end > unit) write_to(end, run.font);
+    }
+    if (unit < total) write_to(total, std::nullopt);
+    if (out_.size() == before) AppendText("", &out_);
+  }
+
+  const std::string& RunProperties(const Font& font) {
+    for (const auto& [known, markup] : run_properties_) {
+      if (known == font) return markup;
+    }
+    pugi::xml_document doc;
+    WriteFont(font, FontElement::kRunProperties, doc.append_child("rPr"));
+    std::string markup;
+    AppendXml(doc.first_child(), &markup);
+    if (run_properties_.size() == kMaxKnownFonts) run_properties_.pop_back();
+    run_properties_.emplace_back(font, std::move(markup));
+    return run_properties_.back().second;
+  }
+
+  static constexpr std::size_t kMaxKnownFonts = 64;
+
+  const StyleFontIndex& font_index_;
+  std::string& out_;
+  std::vector<std::pair<Font, std::string>> run_properties_;
+};
 
 uint64_t HashFont(const Font& font) {
   const uint64_t hash = std::hash<std::string>()(font.name) ^ std::hash<double>()(font.size);
@@ -387,35 +454,8 @@ Text ReadStringItem(const pugi::xml_node& si_or_is, const std::vector<Font>* sty
   }
 }
 
-void WriteStringItem(const Text& text, pugi::xml_node si, const StyleFontIndex& font_index) {
-  const TextFormatting* formatting = text.format();
-  if (formatting == nullptr || formatting->runs.empty()) {
-    AppendText(si, text.text);
-  } else {
-    WriteRuns(text.text, formatting->runs, si);
-  }
-  if (formatting == nullptr) return;
-  const std::size_t length = Utf16Length(text.text);
-  uint32_t previous_end = 0;
-  for (const PhoneticRun& run : formatting->phonetics) {
-    if (run.start < previous_end || run.end <= run.start || run.end > length) continue;
-    pugi::xml_node rph = si.append_child("rPh");
-    rph.append_attribute("sb") = run.start;
-    rph.append_attribute("eb") = run.end;
-    AppendText(rph, run.text);
-    previous_end = run.end;
-  }
-  if (const auto& properties = formatting->phonetic_properties) {
-    pugi::xml_node pr = si.append_child("phoneticPr");
-    pr.append_attribute("fontId") =
-        properties->font && font_index ? font_index(*properties->font) : 0u;
-    if (properties->type != PhoneticType::kFullwidthKatakana) {
-      pr.append_attribute("type") = PhoneticTypeName(properties->type);
-    }
-    if (properties->alignment != PhoneticAlignment::kLeft) {
-      pr.append_attribute("alignment") = PhoneticAlignmentName(properties->alignment);
-    }
-  }
+void WriteStringItem(const Text& text, std::string* out, const StyleFontIndex& font_index) {
+  ItemWriter(font_index, out).Write(text);
 }
 
 SharedStringTable::SharedStringTable(StyleFontIndex font_index)
@@ -454,19 +494,19 @@ std::vector<Text> ReadSharedStrings(const pugi::xml_document& sst_doc,
   return items;
 }
 
-void WriteSharedStrings(const SharedStringTable& table, pugi::xml_document& doc) {
-  doc.reset();
-  pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
-  declaration.append_attribute("version") = "1.0";
-  declaration.append_attribute("encoding") = "UTF-8";
-  declaration.append_attribute("standalone") = "yes";
-  pugi::xml_node sst = doc.append_child("sst");
-  sst.append_attribute("xmlns") = kMainNamespace;
-  sst.append_attribute("count") = std::to_string(table.count_of_uses()).c_str();
-  sst.append_attribute("uniqueCount") = std::to_string(table.items().size()).c_str();
+std::string WriteSharedStrings(const SharedStringTable& table) {
+  std::string out(kXmlDeclaration);
+  out += std::string("<sst xmlns=\"") + kMainNamespace + "\" count=\"" +
+         std::to_string(table.count_of_uses()) + "\" uniqueCount=\"" +
+         std::to_string(table.items().size()) + "\">";
+  ItemWriter writer(table.font_index(), &out);
   for (const Text& item : table.items()) {
-    WriteStringItem(item, sst.append_child("si"), table.font_index());
+    out += "<si>";
+    writer.Write(item);
+    out += "</si>";
   }
+  out += "</sst>";
+  return out;
 }
 
 }  // namespace tarquel::host::xlsx

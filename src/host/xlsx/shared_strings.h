@@ -49,7 +49,7 @@ using StyleFontIndex = std::function<uint32_t(const Font&)>;
 Text ReadStringItem(const pugi::xml_node& si_or_is, const std::vector<Font>* style_fonts,
                     std::optional<uint32_t>* phonetic_font_id = nullptr);
 
-// Appends the children of the item for `text` to `si` (an empty <si> or <is>): <t> for a text
+// Appends the children of the item for `text` to `out` (inside an <si> or <is>): <t> for a text
 // without runs, otherwise one <r> per run (<rPr> only for a run with a font); then <rPh> for each
 // phonetic run and <phoneticPr> when the text has phonetic properties. The guide's fontId comes
 // from `font_index`; it is 0 (the workbook's default font) for a guide without a font or when
@@ -60,7 +60,7 @@ Text ReadStringItem(const pugi::xml_node& si_or_is, const std::vector<Font>* sty
 // without a font, and runs are cut to the text. Phonetic runs that are empty, overlap the one
 // before or reach beyond the text are left out, so that what is written reads back.
 // REQUIRES: text.text is valid UTF-8.
-void WriteStringItem(const Text& text, pugi::xml_node si, const StyleFontIndex& font_index = {});
+void WriteStringItem(const Text& text, std::string* out, const StyleFontIndex& font_index = {});
 
 // The table a workbook writer fills as it writes text cells: each distinct text once, in the
 // order first added. Texts are the same when their strings and their formatting are equal.
@@ -94,9 +94,9 @@ class SharedStringTable {
 std::vector<Text> ReadSharedStrings(const pugi::xml_document& sst_doc,
                                     const std::vector<Font>* style_fonts);
 
-// Replaces the contents of `doc` with the table: an XML declaration and <sst> with count (the
-// uses) and uniqueCount (the items), one <si> per item.
-void WriteSharedStrings(const SharedStringTable& table, pugi::xml_document& doc);
+// The table's part: an XML declaration and <sst> with count (the uses) and uniqueCount (the
+// items), one <si> per item.
+std::string WriteSharedStrings(const SharedStringTable& table);
 
 }  // namespace tarquel::host::xlsx
 

@@ -11,6 +11,7 @@
 #include "host/host_error.h"
 #include "host/worksheet.h"
 #include "host/xlsx/shared_strings.h"
+#include "host/xlsx/xml_document.h"
 
 namespace tarquel::host::xlsx {
 
@@ -336,80 +337,154 @@ void SetAttributes(pugi::xml_node node, const FileAttributes& attributes) {
   }
 }
 
-void WriteCell(int32_t row, const Cell& cell, const SheetWriteContext& context, pugi::xml_node c) {
-  c.append_attribute("r") = Address(row, cell.column).c_str();
-  if (cell.style != StyleTable::kDefault) c.append_attribute("s") = context.xf_index(cell.style);
-  const CellValue& value = cell.value;
-  auto v = [&](const std::string& text) { c.append_child("v").text() = text.c_str(); };
-  if (cell.formula) {
-    if (value.IsText()) c.append_attribute("t") = "str";
-    if (value.kind() == ValueKind::kBoolean) c.append_attribute("t") = "b";
-    if (value.kind() == ValueKind::kError) c.append_attribute("t") = "e";
-  } else if (value.IsText()) {
-    c.append_attribute("t") = "s";
-  } else if (value.kind() == ValueKind::kBoolean) {
-    c.append_attribute("t") = "b";
-  } else if (value.kind() == ValueKind::kError) {
-    c.append_attribute("t") = "e";
-  }
-  if (cell.show_phonetic) c.append_attribute("ph") = "1";
-  if (cell.formula) {
-    pugi::xml_node f = c.append_child("f");
-    for (const auto& [name, attribute] : cell.formula->attributes) {
-      f.append_attribute(name.c_str()) = attribute.c_str();
-    }
-    if (!cell.formula->text.empty()) f.text() = cell.formula->text.c_str();
-  }
-  switch (value.kind()) {
-    case ValueKind::kEmpty:
-      break;
-    case ValueKind::kNumber:
-      v(NumberForFile(value.number()));
-      break;
-    case ValueKind::kText:
-      v(cell.formula ? value.text().text : std::to_string(context.shared_string(value.text())));
-      break;
-    case ValueKind::kBoolean:
-      v(value.boolean() ? "1" : "0");
-      break;
-    case ValueKind::kError:
-      v(value.error().code);
-      break;
-  }
-}
+// The cells are most of a sheet part, so they are written as text straight away rather than
+// built as a tree first.
+class CellWriter {
+ public:
+  CellWriter(const SheetWriteContext& context, std::string* out) : context_(context), out_(*out) {}
 
-void WriteRows(const Worksheet& sheet, const SheetWriteContext& context, pugi::xml_node data) {
+  void Row(int32_t row, const RowInfo* info, const std::vector<const Cell*>& cells) {
+    out_ += "<row r=\"";
+    Number(row);
+    out_ += '"';
+    if (info) {
+      if (info->style) {
+        Attribute("s", context_.xf_index(*info->style));
+        out_ += " customFormat=\"1\"";
+      }
+      if (info->height) {
+        out_ += " ht=\"";
+        out_ += NumberForFile(*info->height);
+        out_ += "\" customHeight=\"1\"";
+      }
+      if (info->hidden) out_ += " hidden=\"1\"";
+      for (const auto& [name, value] : info->file_attributes) {
+        if (name == "s" || name == "customFormat" || name == "ht" || name == "customHeight" ||
+            name == "hidden" || name == "r") {
+          continue;
+        }
+        out_ += ' ';
+        out_ += name;
+        out_ += "=\"";
+        AppendEscaped(value, &out_, true);
+        out_ += '"';
+      }
+    }
+    if (cells.empty()) {
+      out_ += "/>";
+      return;
+    }
+    out_ += '>';
+    for (const Cell* cell : cells) WriteCell(row, *cell);
+    out_ += "</row>";
+  }
+
+ private:
+  void WriteCell(int32_t row, const Cell& cell) {
+    out_ += "<c r=\"";
+    out_ += ColumnName(cell.column);
+    Number(row);
+    out_ += '"';
+    if (cell.style != StyleTable::kDefault) Attribute("s", context_.xf_index(cell.style));
+    const CellValue& value = cell.value;
+    const char* type = nullptr;
+    if (value.IsText()) type = cell.formula ? "str" : "s";
+    if (value.kind() == ValueKind::kBoolean) type = "b";
+    if (value.kind() == ValueKind::kError) type = "e";
+    if (type) {
+      out_ += " t=\"";
+      out_ += type;
+      out_ += '"';
+    }
+    if (cell.show_phonetic) out_ += " ph=\"1\"";
+    if (!cell.formula && value.IsEmpty()) {
+      out_ += "/>";
+      return;
+    }
+    out_ += '>';
+    if (cell.formula) Formula(*cell.formula);
+    switch (value.kind()) {
+      case ValueKind::kEmpty:
+        break;
+      case ValueKind::kNumber:
+        V(NumberForFile(value.number()));
+        break;
+      case ValueKind::kText:
+        if (cell.formula) {
+          V(value.text().text);
+        } else {
+          out_ += "<v>";
+          Number(context_.shared_string(value.text()));
+          out_ += "</v>";
+        }
+        break;
+      case ValueKind::kBoolean:
+        V(value.boolean() ? "1" : "0");
+        break;
+      case ValueKind::kError:
+        V(value.error().code);
+        break;
+    }
+    out_ += "</c>";
+  }
+
+  void Formula(const host::Formula& formula) {
+    out_ += "<f";
+    for (const auto& [name, value] : formula.attributes) {
+      out_ += ' ';
+      out_ += name;
+      out_ += "=\"";
+      AppendEscaped(value, &out_, true);
+      out_ += '"';
+    }
+    if (formula.text.empty()) {
+      out_ += "/>";
+      return;
+    }
+    out_ += '>';
+    AppendEscaped(formula.text, &out_);
+    out_ += "</f>";
+  }
+
+  void V(std::string_view text) {
+    out_ += "<v>";
+    AppendEscaped(text, &out_);
+    out_ += "</v>";
+  }
+
+  void Attribute(const char* name, uint32_t number) {
+    out_ += ' ';
+    out_ += name;
+    out_ += "=\"";
+    Number(number);
+    out_ += '"';
+  }
+
+  void Number(int64_t number) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
+    out_.append(buffer, result.ptr);
+  }
+
+  const SheetWriteContext& context_;
+  std::string& out_;
+};
+
+void WriteRows(const Worksheet& sheet, const SheetWriteContext& context, std::string* out) {
   const int32_t last = std::max(sheet.LastRowWithCells(),
                                 sheet.rows_info().empty() ? 0 : sheet.rows_info().rbegin()->first);
   auto info_it = sheet.rows_info().begin();
-  std::vector<std::pair<int32_t, const Cell*>> cells;
-  sheet.ForEachCell({1, 1, std::max(1, last), kMaxFileColumns}, [&](int32_t row, const Cell& cell) {
-    cells.push_back({row, &cell});
-  });
-  std::size_t next_cell = 0;
+  CellWriter writer(context, out);
+  std::vector<const Cell*> cells;
   for (int32_t row = 1; row <= last; ++row) {
     while (info_it != sheet.rows_info().end() && info_it->first < row) ++info_it;
     const RowInfo* info =
         info_it != sheet.rows_info().end() && info_it->first == row ? &info_it->second : nullptr;
-    const bool has_cells = next_cell < cells.size() && cells[next_cell].first == row;
-    if (!has_cells && info == nullptr) continue;
-    pugi::xml_node r = data.append_child("row");
-    r.append_attribute("r") = row;
-    if (info) {
-      if (info->style) {
-        r.append_attribute("s") = context.xf_index(*info->style);
-        r.append_attribute("customFormat") = "1";
-      }
-      if (info->height) {
-        r.append_attribute("ht") = NumberForFile(*info->height).c_str();
-        r.append_attribute("customHeight") = "1";
-      }
-      if (info->hidden) r.append_attribute("hidden") = "1";
-      SetAttributes(r, info->file_attributes);
-    }
-    for (; next_cell < cells.size() && cells[next_cell].first == row; ++next_cell) {
-      WriteCell(row, *cells[next_cell].second, context, r.append_child("c"));
-    }
+    cells.clear();
+    sheet.ForEachCell({row, 1, row, kMaxFileColumns},
+                      [&cells](int32_t, const Cell& cell) { cells.push_back(&cell); });
+    if (cells.empty() && info == nullptr) continue;
+    writer.Row(row, info, cells);
   }
 }
 
@@ -550,7 +625,9 @@ std::string UsedRange(const Worksheet& sheet) {
 
 }  // namespace
 
-void WriteSheet(const Worksheet& sheet, const SheetWriteContext& context, pugi::xml_document& doc) {
+std::string WriteSheet(const Worksheet& sheet, const SheetWriteContext& context) {
+  // Everything but the cells is built as a tree; the cells are streamed in its place.
+  pugi::xml_document doc;
   const auto* origin = dynamic_cast<const SheetOrigin*>(sheet.file_origin.get());
   const pugi::xml_node original = origin ? origin->doc().child("worksheet") : pugi::xml_node();
   pugi::xml_node root = doc.append_child("worksheet");
@@ -597,7 +674,7 @@ void WriteSheet(const Worksheet& sheet, const SheetWriteContext& context, pugi::
     } else if (element == "cols") {
       WriteColumns(sheet, context, root);
     } else if (element == "sheetData") {
-      WriteRows(sheet, context, root.append_child("sheetData"));
+      root.append_child("sheetData");
     } else if (element == "mergeCells") {
       const std::vector<CellRect> merges = sheet.Merges();
       if (merges.empty()) continue;
@@ -616,6 +693,27 @@ void WriteSheet(const Worksheet& sheet, const SheetWriteContext& context, pugi::
       WritePage(sheet, original.child(name), root, name);
     }
   }
+  std::string out(kXmlDeclaration);
+  out += "<worksheet";
+  for (pugi::xml_attribute attribute : root.attributes()) {
+    out += ' ';
+    out += attribute.name();
+    out += "=\"";
+    AppendEscaped(attribute.value(), &out, true);
+    out += '"';
+  }
+  out += '>';
+  for (pugi::xml_node child : root.children()) {
+    if (std::string_view(child.name()) != "sheetData") {
+      AppendXml(child, &out);
+      continue;
+    }
+    out += "<sheetData>";
+    WriteRows(sheet, context, &out);
+    out += "</sheetData>";
+  }
+  out += "</worksheet>";
+  return out;
 }
 
 }  // namespace tarquel::host::xlsx

@@ -59,8 +59,8 @@ struct SheetWriteContext {
   bool tab_selected = false;  // the workbook's active sheet
 };
 
-// Writes `sheet` as a worksheet part into `doc`.
-void WriteSheet(const Worksheet& sheet, const SheetWriteContext& context, pugi::xml_document& doc);
+// The worksheet part of `sheet`, as bytes.
+std::string WriteSheet(const Worksheet& sheet, const SheetWriteContext& context);
 
 // Cell values written the way files store numbers: the shortest text that reads back as the
 // same double.

@@ -381,15 +381,12 @@ std::string XlsxFiles::WritePackage(const Workbook& book) {
       comment_parts.push_back(comments_part);
       any_vml = true;
     }
-    pugi::xml_document sheet_doc;
-    WriteSheet(sheet, context, sheet_doc);
-    parts.push_back({part, SerializeXml(sheet_doc)});
+    parts.push_back({part, WriteSheet(sheet, context)});
     if (root.first_child()) parts.push_back({RelsOf(part), SerializeXml(rels)});
   }
 
   // The shared strings first: the fonts of their phonetic guides join the style sheet's fonts.
-  pugi::xml_document sst_doc;
-  WriteSharedStrings(strings, sst_doc);
+  const std::string sst_bytes = WriteSharedStrings(strings);
   pugi::xml_document styles_doc;
   styles.Write(styles_doc);
   const std::string styles_part = "xl/styles.xml";
@@ -562,7 +559,7 @@ std::string XlsxFiles::WritePackage(const Workbook& book) {
   writer.Add(workbook_part, SerializeXml(workbook_doc));
   writer.Add(RelsOf(workbook_part), SerializeXml(workbook_rels));
   writer.Add(styles_part, SerializeXml(styles_doc));
-  writer.Add(sst_part, SerializeXml(sst_doc));
+  writer.Add(sst_part, sst_bytes);
   written.insert({workbook_part, RelsOf(workbook_part), styles_part, sst_part});
   for (const WrittenPart& part : parts) {
     writer.Add(part.name, part.bytes);

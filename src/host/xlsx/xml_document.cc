@@ -12,8 +12,6 @@ namespace tarquel::host::xlsx {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-constexpr std::string_view kDeclaration =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
 
 // Whitespace-only text is data in SpreadsheetML (<t xml:space="preserve"> </t>); parse_doctype
 // stays off, though a declaration never gets that far.
@@ -224,13 +222,53 @@ void ParseXml(std::string_view bytes, const std::string& part_name, pugi::xml_do
 }
 
 std::string SerializeXml(const pugi::xml_document& doc) {
-  std::string out(kDeclaration);
-  StringWriter writer(&out);
+  std::string out(kXmlDeclaration);
   for (pugi::xml_node node = doc.first_child(); node; node = node.next_sibling()) {
-    if (node.type() == pugi::node_declaration) continue;
-    node.print(writer, PUGIXML_TEXT(""), pugi::format_raw, pugi::encoding_utf8);
+    if (node.type() != pugi::node_declaration) AppendXml(node, &out);
   }
   return out;
+}
+
+void AppendXml(const pugi::xml_node& node, std::string* out) {
+  StringWriter writer(out);
+  node.print(writer, PUGIXML_TEXT(""), pugi::format_raw, pugi::encoding_utf8);
+}
+
+void AppendEscaped(std::string_view text, std::string* out, bool attribute) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char* entity = nullptr;
+    switch (text[i]) {
+      case '&':
+        entity = "&amp;";
+        break;
+      case '<':
+        entity = "&lt;";
+        break;
+      case '>':
+        entity = "&gt;";
+        break;
+      case '"':
+        entity = attribute ? "&quot;" : nullptr;
+        break;
+      case '\r':
+        entity = "&#13;";
+        break;
+      case '\n':
+        entity = attribute ? "&#10;" : nullptr;
+        break;
+      case '\t':
+        entity = attribute ? "&#9;" : nullptr;
+        break;
+      default:
+        break;
+    }
+    if (entity == nullptr) continue;
+    out->append(text.substr(start, i - start));
+    out->append(entity);
+    start = i + 1;
+  }
+  out->append(text.substr(start));
 }
 
 }  // namespace tarquel::host::xlsx

@@ -32,6 +32,20 @@ void ParseXml(std::string_view bytes, const std::string& part_name, pugi::xml_do
 // replaced by that one. A carriage return in text is written as "&#13;" so that it reads back.
 std::string SerializeXml(const pugi::xml_document& doc);
 
+// The declaration SerializeXml starts with, CR LF included; writers that stream a part's text
+// themselves start with it too.
+inline constexpr std::string_view kXmlDeclaration =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+
+// Appends `node` and its subtree to `out` as SerializeXml writes nodes.
+void AppendXml(const pugi::xml_node& node, std::string* out);
+
+// Appends `text` escaped for character data or for a double-quoted attribute value: '&', '<',
+// '>' and '"' as entities, CR (and in attributes TAB and LF, which attribute-value
+// normalisation would turn into spaces) as character references. REQUIRES: valid UTF-8 without
+// characters XML does not allow.
+void AppendEscaped(std::string_view text, std::string* out, bool attribute = false);
+
 }  // namespace tarquel::host::xlsx
 
 #endif  // TARQUEL_HOST_XLSX_XML_DOCUMENT_H_

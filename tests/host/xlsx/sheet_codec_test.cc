@@ -35,9 +35,7 @@ class SheetRoundTrip : public testing::HostTest {
     SheetWriteContext write{
         [&](StyleTable::Id id) { return styles.XfIndexOf(id); },
         [&](const Text& text) { return static_cast<uint32_t>(strings.Add(text)); }, "", true};
-    pugi::xml_document part;
-    WriteSheet(sheet, write, part);
-    written_ = Serialize(part);
+    written_ = WriteSheet(sheet, write);
     pugi::xml_document styles_part;
     styles.Write(styles_part);
     Workbook& book = app_.Workbooks().Add();
@@ -125,12 +123,11 @@ TEST_F(SheetRoundTrip, ElementsTheHostDoesNotModelStayInTheirPlace) {
   sheet_->Range("A2").SetValue(7);
 
   SharedStringTable table;
-  pugi::xml_document part;
-  WriteSheet(*sheet_,
-             {[](StyleTable::Id) { return 0u; },
-              [&](const Text& text) { return static_cast<uint32_t>(table.Add(text)); }, "", false},
-             part);
-  const std::string written = Serialize(part);
+  const std::string written =
+      WriteSheet(*sheet_, {[](StyleTable::Id) { return 0u; },
+                           [&](const Text& text) { return static_cast<uint32_t>(table.Add(text)); },
+                           "", false});
+  const pugi::xml_document part = Parse(written);
   std::vector<std::string> order;
   for (pugi::xml_node child : part.child("worksheet").children()) order.push_back(child.name());
   EXPECT_EQ(order, (std::vector<std::string>{"sheetPr", "dimension", "sheetViews", "sheetFormatPr",
