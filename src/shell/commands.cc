@@ -1,6 +1,7 @@
 #include "shell/commands.h"
 
 #include "host/application.h"
+#include "kanjigrade/show_form1.h"
 #include "model/bank_sheet.h"
 #include "model/body.h"
 #include "model/test_sheet.h"
@@ -63,8 +64,6 @@ void Command1(model::Body&) {
   // The data file dialog is shown here once it exists.
 }
 
-void Command2(model::Body&) {
-  // The kanji grade dialog is shown here once it exists.
-}
+void Command2(model::Body& body) { kanjigrade::ShowForm1(body); }
 
 }  // namespace tarquel::shell
