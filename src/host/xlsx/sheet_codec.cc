@@ -115,29 +115,108 @@ StyleTable::Id StyleOf(const SheetReadContext& context, const pugi::xml_node& no
   return (*context.xf_styles)[index];
 }
 
-CellValue ReadValue(const pugi::xml_node& c, const SheetReadContext& context, const Place& where) {
-  const std::string type = c.attribute("t").as_string("n");
-  const pugi::xml_node v = c.child("v");
-  if (type == "inlineStr") return CellValue(ReadStringItem(c.child("is"), context.style_fonts));
-  if (!v) return CellValue();
-  const std::string text = v.text().get();
-  if (type == "s") {
-    char* end = nullptr;
-    const unsigned long index = std::strtoul(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || index >= context.shared_strings->size()) {
-      ThrowBadSheet(context.part, where() + " の共有文字列番号「" + text + "」がありません。");
+// The parts of a <c> element, gathered in one pass over its attributes and children: a sheet
+// has hundreds of thousands of them, and looking each name up separately costs most of a read.
+struct CellElement {
+  const char* r = nullptr;
+  pugi::xml_attribute s;
+  std::string_view t = "n";
+  bool ph = false;
+  pugi::xml_node v, f, is;
+
+  explicit CellElement(const pugi::xml_node& c) {
+    for (pugi::xml_attribute attribute : c.attributes()) {
+      const std::string_view name = attribute.name();
+      if (name == "r") r = attribute.value();
+      if (name == "s") s = attribute;
+      if (name == "t") t = attribute.value();
+      if (name == "ph") ph = attribute.as_bool();
+    }
+    for (pugi::xml_node child = c.first_child(); child; child = child.next_sibling()) {
+      const std::string_view name = child.name();
+      if (name == "v" && !v) v = child;
+      if (name == "f" && !f) f = child;
+      if (name == "is" && !is) is = child;
+    }
+  }
+};
+
+template <typename Number>
+bool ParseWhole(std::string_view text, Number* number) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *number);
+  return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+CellValue ReadValue(const CellElement& c, const SheetReadContext& context, const Place& where) {
+  if (c.t == "inlineStr") return CellValue(ReadStringItem(c.is, context.style_fonts));
+  if (!c.v) return CellValue();
+  const std::string_view text = c.v.text().get();
+  if (c.t == "s") {
+    std::size_t index = 0;
+    if (!ParseWhole(text, &index) || index >= context.shared_strings->size()) {
+      ThrowBadSheet(context.part,
+                    where() + " の共有文字列番号「" + std::string(text) + "」がありません。");
     }
     return CellValue((*context.shared_strings)[index]);
   }
-  if (type == "str" || type == "d") return CellValue(text);
-  if (type == "b") return CellValue(text == "1" || text == "true");
-  if (type == "e") return CellValue(ErrorValue{text});
-  char* end = nullptr;
-  const double number = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0') {
-    ThrowBadSheet(context.part, where() + " の数値「" + text + "」が読めません。");
+  if (c.t == "str" || c.t == "d") return CellValue(std::string(text));
+  if (c.t == "b") return CellValue(text == "1" || text == "true");
+  if (c.t == "e") return CellValue(ErrorValue{std::string(text)});
+  // Numbers are written in the shortest form that reads back; a leading '+' is not in it, but
+  // other readers accept one.
+  double number = 0;
+  if (!ParseWhole(text.starts_with('+') ? text.substr(1) : text, &number)) {
+    ThrowBadSheet(context.part, where() + " の数値「" + std::string(text) + "」が読めません。");
   }
   return CellValue(number);
+}
+
+StyleTable::Id CellStyleOf(const SheetReadContext& context, const pugi::xml_attribute& s,
+                           const Place& where) {
+  if (!s) return StyleTable::kDefault;
+  uint32_t index = 0;
+  if (!ParseWhole(std::string_view(s.value()), &index) || index >= context.xf_styles->size()) {
+    ThrowBadSheet(context.part,
+                  "セル " + where() + " の書式番号 " + std::string(s.value()) + " がありません。");
+  }
+  return (*context.xf_styles)[index];
+}
+
+void ReadCell(const pugi::xml_node& c, int32_t r, int32_t* next_column,
+              const SheetReadContext& context, Worksheet& sheet) {
+  const CellElement element(c);
+  int32_t column = *next_column;
+  if (element.r != nullptr) {
+    const auto place = ParseCellAddress(element.r, kMaxFileRows, kMaxFileColumns);
+    if (!place) {
+      ThrowBadSheet(context.part, "セル範囲「" + std::string(element.r) +
+                                      "」がシートの範囲外か正しくありません。");
+    }
+    if (place->first != r) {
+      ThrowBadSheet(context.part, "セル「" + std::string(element.r) + "」が行 " +
+                                      std::to_string(r) + " にありません。");
+    }
+    column = place->second;
+  }
+  if (column < 1 || column > kMaxFileColumns)
+    ThrowBadSheet(context.part, "列がシートの範囲外です。");
+  *next_column = column + 1;
+  const Place where = [r, column] {
+    return FormatAddress(CellRect::Cell(r, column), ReferenceStyle::kA1, false, kMaxFileRows,
+                         kMaxFileColumns);
+  };
+  Cell& cell = sheet.CellAt(r, column);
+  cell.style = CellStyleOf(context, element.s, where);
+  cell.value = ReadValue(element, context, where);
+  cell.show_phonetic = element.ph;
+  if (element.f) {
+    auto formula = std::make_shared<Formula>();
+    formula->text = element.f.text().get();
+    for (pugi::xml_attribute attribute : element.f.attributes()) {
+      formula->attributes.emplace_back(attribute.name(), attribute.value());
+    }
+    cell.formula = std::move(formula);
+  }
 }
 
 void ReadRows(const pugi::xml_node& sheet_data, const SheetReadContext& context, Worksheet& sheet) {
@@ -161,38 +240,9 @@ void ReadRows(const pugi::xml_node& sheet_data, const SheetReadContext& context,
       sheet.rows_info()[r] = std::move(info);
     }
     int32_t next_column = 1;
-    for (pugi::xml_node c : row.children("c")) {
-      int32_t column = next_column;
-      if (const pugi::xml_attribute ref = c.attribute("r")) {
-        const auto place = ParseCellAddress(ref.value(), kMaxFileRows, kMaxFileColumns);
-        if (!place) {
-          ThrowBadSheet(context.part, "セル範囲「" + std::string(ref.value()) +
-                                          "」がシートの範囲外か正しくありません。");
-        }
-        if (place->first != r) {
-          ThrowBadSheet(context.part, "セル「" + std::string(ref.value()) + "」が行 " +
-                                          std::to_string(r) + " にありません。");
-        }
-        column = place->second;
-      }
-      if (column < 1 || column > kMaxFileColumns)
-        ThrowBadSheet(context.part, "列がシートの範囲外です。");
-      next_column = column + 1;
-      const Place where = [r, column] {
-        return FormatAddress(CellRect::Cell(r, column), ReferenceStyle::kA1, false, kMaxFileRows,
-                             kMaxFileColumns);
-      };
-      Cell& cell = sheet.CellAt(r, column);
-      cell.style = StyleOf(context, c, [&where] { return "セル " + where(); });
-      cell.value = ReadValue(c, context, where);
-      cell.show_phonetic = Flag(c, "ph");
-      if (const pugi::xml_node f = c.child("f")) {
-        auto formula = std::make_shared<Formula>();
-        formula->text = f.text().get();
-        for (pugi::xml_attribute attribute : f.attributes()) {
-          formula->attributes.emplace_back(attribute.name(), attribute.value());
-        }
-        cell.formula = std::move(formula);
+    for (pugi::xml_node c = row.first_child(); c; c = c.next_sibling()) {
+      if (c.type() == pugi::node_element && std::string_view(c.name()) == "c") {
+        ReadCell(c, r, &next_column, context, sheet);
       }
     }
   }
@@ -295,7 +345,7 @@ void ReadView(const pugi::xml_node& root, Worksheet& sheet) {
 }  // namespace
 
 void ReadSheet(pugi::xml_document doc, const SheetReadContext& context, Worksheet& sheet) {
-  const pugi::xml_node root = doc.child("worksheet");
+  pugi::xml_node root = doc.child("worksheet");
   if (!root) ThrowBadSheet(context.part, "worksheet 要素がありません。");
   if (const pugi::xml_node format = root.child("sheetFormatPr")) {
     sheet.set_default_row_height(format.attribute("defaultRowHeight").as_double(kDefaultRowHeight));
@@ -315,6 +365,8 @@ void ReadSheet(pugi::xml_document doc, const SheetReadContext& context, Workshee
   }
   ReadView(root, sheet);
   ReadPage(root, sheet);
+  // The cells live in the sheet now; the writer regenerates them and keeps the rest.
+  root.remove_child("sheetData");
   sheet.file_origin = std::make_shared<SheetOrigin>(context.part, std::move(doc));
 }
 

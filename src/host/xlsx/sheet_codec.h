@@ -23,12 +23,11 @@ class Worksheet;
 
 namespace tarquel::host::xlsx {
 
-// The original XML of a sheet part.
+// The original XML of a sheet part, less its cells, which the sheet holds.
 class SheetOrigin : public FileOrigin {
  public:
-  SheetOrigin(std::string part, pugi::xml_document doc) : part_(std::move(part)) {
-    doc_.reset(doc);
-  }
+  SheetOrigin(std::string part, pugi::xml_document doc)
+      : part_(std::move(part)), doc_(std::move(doc)) {}
   const std::string& part() const { return part_; }
   const pugi::xml_document& doc() const { return doc_; }
 
