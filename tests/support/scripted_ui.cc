@@ -108,6 +108,8 @@ std::vector<std::string> ScriptedUi::Transcript() const {
   return lines;
 }
 
+std::vector<UiRecord> ScriptedUi::TakeLog() { return std::exchange(log_, {}); }
+
 std::vector<MessageRecord> ScriptedUi::TakeMessages() { return std::exchange(messages_, {}); }
 
 void ScriptedUi::ExpectNoMessages() const {

@@ -114,6 +114,8 @@ class ScriptedUi : public host::Ui {
   const std::vector<UiRecord>& log() const { return log_; }
   // The log, one Describe line per call.
   std::vector<std::string> Transcript() const;
+  // Returns the log and starts it afresh, so that a test sees only what came after.
+  std::vector<UiRecord> TakeLog();
 
   // The message boxes shown since the start or the last TakeMessages.
   const std::vector<MessageRecord>& messages() const { return messages_; }
