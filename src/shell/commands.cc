@@ -1,5 +1,6 @@
 #include "shell/commands.h"
 
+#include "datafiles/show_file_sentaku.h"
 #include "host/application.h"
 #include "kanjigrade/show_form1.h"
 #include "model/bank_sheet.h"
@@ -17,7 +18,7 @@ void Auto_Open(model::Body& body) {
   body.settings_file_name = std::string(model::kBankSheetBaseName) + kSettingsFileSuffix;
   host::Application& app = body.HostApp();
   InstallMenu(app);
-  // The data file dialog is shown here once it exists.
+  datafiles::ShowFileSentaku(body);
   RegisterShortcutKeys(app);
 }
 
@@ -60,9 +61,7 @@ void END_Shori(model::Body& body) {
   if (key != settings::kNoSave) settings::WriteSetting(settings, key, full_name, false);
 }
 
-void Command1(model::Body&) {
-  // The data file dialog is shown here once it exists.
-}
+void Command1(model::Body& body) { datafiles::ShowFileSentaku(body); }
 
 void Command2(model::Body& body) { kanjigrade::ShowForm1(body); }
 

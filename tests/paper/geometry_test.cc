@@ -19,7 +19,7 @@ class GeometryTest : public testing::AddInTest {
  protected:
   void SetUp() override {
     host::Workbook& book = app_.Workbooks().Add();
-    app::WorkbookOpen(add_in_);
+    StartUp();
     sheet40_ = &book.Sheets().Add();
     sheet40_->SetName(model::kTestSheet40Name);
     sheet20_ = &book.Sheets().Add();

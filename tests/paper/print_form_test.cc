@@ -24,7 +24,7 @@ class PrintFormTest : public testing::AddInTest {
  protected:
   void SetUp() override {
     book_ = &app_.Workbooks().Add();
-    app::WorkbookOpen(add_in_);
+    StartUp();
   }
 
   // Adds a sheet and makes it active.

@@ -19,7 +19,7 @@ class ShellTest : public testing::AddInTest {
  protected:
   void SetUp() override {
     book_ = &app_.Workbooks().Add();
-    app::WorkbookOpen(add_in_);
+    StartUp();
   }
 
   host::CommandBarControls& CellMenu() { return app_.CommandBars().Item("cell").Controls(); }
@@ -28,7 +28,7 @@ class ShellTest : public testing::AddInTest {
 };
 
 TEST_F(ShellTest, StartUpPutsOnePopupFirstWithItsThirteenButtons) {
-  app::WorkbookOpen(add_in_);  // a second start rebuilds the menu from scratch
+  StartUp();  // a second start rebuilds the menu from scratch
   host::CommandBarControls& menu = CellMenu();
   int popups = 0;
   for (int i = 1; i <= menu.Count(); ++i) popups += menu.Item(i).caption() == kPopupCaption;
@@ -159,6 +159,8 @@ TEST_F(ShellTest, EndProcessingWithoutWorkbooksDoesNothing) {
 }
 
 TEST_F(ShellTest, EndProcessingOfAnUnsavedWorkbookRemovesTheMenuOnly) {
+  // Start-up's data file dialog made the data folder when it read the history.
+  platform_.RemoveFolder("/home/user/Documents/ソルネア保存データ");
   app::WorkbookBeforeClose(add_in_);
   EXPECT_TRUE(CellMenu().Item(1).built_in());
   EXPECT_FALSE(SettingsFile().has_value());
@@ -175,7 +177,7 @@ TEST_F(ShellTest, EndProcessingOfASavedWorkbookPutsItFirstInTheHistory) {
       "PATH3:/data/b.xlsx\r\n";
   EXPECT_EQ(SettingsFile(), expected);
   // Closing it again changes nothing.
-  app::WorkbookOpen(add_in_);
+  StartUp();
   app::WorkbookBeforeClose(add_in_);
   EXPECT_EQ(SettingsFile(), expected);
 }

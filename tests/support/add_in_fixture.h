@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "datafiles/file_sentaku.h"
 #include "host/application.h"
 #include "host/platform/memory_platform.h"
 #include "host/workbook.h"
@@ -23,6 +24,20 @@ class AddInTest : public ::testing::Test {
       "/home/user/Documents/ソルネア保存データ/ミラヴォ 同音・同訓_設定値.ini";
 
   AddInTest() : app_(ui_), add_in_(app_, platform_) { app::BindSheetActivate(app_, add_in_); }
+
+  // Starts the add-in as opening the data workbook does. Start-up shows the data file dialog;
+  // the scripted user closes it with its close box, which builds a blank question bank in a
+  // new workbook. Tests work on the workbooks they made before starting: the blank one is
+  // closed again, which makes the last of those active, screen updating is turned back on as
+  // the host does when the start-up macro ends, and the dialog's showing is taken from the
+  // Ui's log.
+  void StartUp() {
+    ui_.QueueFormScriptFor<datafiles::FILE_Sentaku>([](datafiles::FILE_Sentaku& f) { f.Unload(); });
+    app::WorkbookOpen(add_in_);
+    app_.Workbooks().Close(*app_.ActiveWorkbook());
+    app_.SetScreenUpdating(true);
+    ui_.TakeLog();
+  }
 
   // Runs a macro by name; fails the test when the workbook has no such macro.
   void Run(const std::string& macro) { ASSERT_TRUE(app::RunMacro(add_in_, macro)) << macro; }

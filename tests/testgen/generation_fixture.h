@@ -20,7 +20,7 @@ class GenerationTest : public AddInTest {
     book_ = &app_.Workbooks().Add();
     bank_ = &book_->ActiveSheet();
     bank_->SetName("ミラヴォ 同音・同訓");
-    app::WorkbookOpen(add_in_);
+    StartUp();
   }
 
   // Opens the dialog from the bank sheet and runs `actions` in it; the dialog is then closed
