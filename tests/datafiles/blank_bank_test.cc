@@ -151,16 +151,5 @@ TEST_F(BlankBankTest, IsFoundAsTheBankButHoldsNoQuestionYet) {
   EXPECT_EQ(sheet_->workbook().SheetCount(), 1);
 }
 
-// Building again, as a second blank bank from the dialog does, makes a workbook of its own.
-TEST_F(BlankBankTest, EachBuildMakesItsOwnWorkbook) {
-  BuildBlankBank(app_);
-  ASSERT_EQ(app_.Workbooks().Count(), 2);
-  host::Worksheet& second = app_.ActiveSheet();
-  EXPECT_NE(&second, sheet_);
-  EXPECT_EQ(second.Name(), sheet_->Name());
-  EXPECT_EQ(second.CommentCount(), sheet_->CommentCount());
-  EXPECT_EQ(sheet_->CommentCount(), 18) << "the first one is untouched";
-}
-
 }  // namespace
 }  // namespace tarquel::datafiles
