@@ -162,6 +162,26 @@ Cell& Worksheet::CellAt(int32_t row, int32_t column) {
   return *cells.insert(it, std::move(cell));
 }
 
+Cell& Worksheet::FileCellAt(int32_t row, int32_t column) {
+  if (row > static_cast<int32_t>(rows_.size())) rows_.resize(row);
+  RowCells& cells = rows_[row - 1];
+  if (cells.empty() || cells.back().column < column) {
+    cells.emplace_back().column = column;
+    return cells.back();
+  }
+  auto it = std::lower_bound(cells.begin(), cells.end(), column,
+                             [](const Cell& c, int32_t col) { return c.column < col; });
+  if (it != cells.end() && it->column == column) return *it;
+  Cell cell;
+  cell.column = column;
+  return *cells.insert(it, std::move(cell));
+}
+
+void Worksheet::ReserveCells(int32_t row, std::size_t count) {
+  if (row > static_cast<int32_t>(rows_.size())) rows_.resize(row);
+  rows_[row - 1].reserve(count);
+}
+
 void Worksheet::EraseCell(int32_t row, int32_t column) {
   if (row < 1 || row > static_cast<int32_t>(rows_.size())) return;
   RowCells& cells = rows_[row - 1];

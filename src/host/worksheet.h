@@ -153,6 +153,11 @@ class Worksheet {
   const Cell* FindCell(int32_t row, int32_t column) const;
   // The cell, created with the format an empty cell there shows when it does not exist yet.
   Cell& CellAt(int32_t row, int32_t column);
+  // The cell, created with the default format when it does not exist yet: for file readers,
+  // which set every cell's format themselves and mostly add cells left to right.
+  Cell& FileCellAt(int32_t row, int32_t column);
+  // Makes room for `count` cells in `row`, for readers that know how many are coming.
+  void ReserveCells(int32_t row, std::size_t count);
   void EraseCell(int32_t row, int32_t column);
   // The format id a cell shows, whether it exists or not.
   StyleTable::Id EffectiveStyle(int32_t row, int32_t column) const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -132,16 +133,34 @@ bool NeedsPreserve(std::string_view text) {
          text.find("  ") != std::string_view::npos;
 }
 
-// The decoded text of a <t>. The parser may split it into several text and CDATA nodes.
-std::string TextOf(const pugi::xml_node& t) {
-  std::string raw;
-  for (const pugi::xml_node& child : t.children()) {
-    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-      raw += child.value();
+// Appends the decoded text of a <t> to `out`. The parser may split it into several text and
+// CDATA nodes.
+void AppendTextOf(const pugi::xml_node& t, std::string* out) {
+  const pugi::xml_node only = t.first_child();
+  std::string_view raw;
+  std::string joined;
+  if (only && !only.next_sibling()) {
+    if (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata) raw = only.value();
+  } else {
+    for (const pugi::xml_node& child : t.children()) {
+      if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+        joined += child.value();
+      }
     }
+    raw = joined;
   }
   if (!IsValidUtf8(raw)) throw BadItem("文字列に UTF-8 でない文字があります。");
-  return DecodeEscapes(raw);
+  if (raw.find("_x") == std::string_view::npos) {
+    out->append(raw);
+  } else {
+    out->append(DecodeEscapes(raw));
+  }
+}
+
+std::string TextOf(const pugi::xml_node& t) {
+  std::string text;
+  AppendTextOf(t, &text);
+  return text;
 }
 
 void AppendText(std::string_view text, std::string* out) {
@@ -241,15 +260,73 @@ PhoneticProperties ReadPhoneticProperties(const pugi::xml_node& node,
   return properties;
 }
 
+// Two elements with the same name, attributes and children, compared as the parser gave them.
+bool SameElement(const pugi::xml_node& a, const pugi::xml_node& b) {
+  if (std::strcmp(a.name(), b.name()) != 0 || std::strcmp(a.value(), b.value()) != 0) return false;
+  pugi::xml_attribute x = a.first_attribute();
+  pugi::xml_attribute y = b.first_attribute();
+  for (; x && y; x = x.next_attribute(), y = y.next_attribute()) {
+    if (std::strcmp(x.name(), y.name()) != 0 || std::strcmp(x.value(), y.value()) != 0) {
+      return false;
+    }
+  }
+  if (x || y) return false;
+  pugi::xml_node m = a.first_child();
+  pugi::xml_node n = b.first_child();
+  for (; m && n; m = m.next_sibling(), n = n.next_sibling()) {
+    if (m.type() != n.type() || !SameElement(m, n)) return false;
+  }
+  return !m && !n;
+}
+
+// The fonts of run properties read so far. A table repeats the same few <rPr> thousands of
+// times; comparing one with those already read costs a fraction of reading it.
+class RunFonts {
+ public:
+  Font Read(const pugi::xml_node& rpr) {
+    for (const auto& [known, font] : known_) {
+      if (SameElement(known, rpr)) return font;
+    }
+    Font font = ReadFont(rpr, FontElement::kRunProperties);
+    if (known_.size() == kMaxKnown) known_.pop_back();
+    known_.emplace(known_.begin(), rpr, font);
+    return font;
+  }
+
+ private:
+  static constexpr std::size_t kMaxKnown = 8;
+  std::vector<std::pair<pugi::xml_node, Font>> known_;  // most recently added first
+};
+
 Text ParseItem(const pugi::xml_node& item, const std::vector<Font>* style_fonts,
-               std::optional<uint32_t>* phonetic_font_id) {
-  // The pieces of text in document order, with the font of their run.
-  std::vector<std::pair<std::string, std::optional<Font>>> pieces;
+               std::optional<uint32_t>* phonetic_font_id, RunFonts& run_fonts) {
+  // Items are most of a workbook's text, so the pieces go straight into the result.
+  std::string text;
+  TextFormatting formatting;
+  uint32_t length = 0;  // UTF-16 units so far
+  bool has_pieces = false;
   bool has_runs = false;
+  // Plain <t> pieces before the first run: beside runs each is a run without a font.
+  std::vector<FontRun> plain_before_runs;
   bool has_other = false;
   std::vector<pugi::xml_node> phonetic_nodes;
   pugi::xml_node properties_node;
-  for (const pugi::xml_node& child : item.children()) {
+  auto add_piece = [&](const pugi::xml_node& t, std::optional<Font> font, bool is_run) {
+    const std::size_t before = text.size();
+    AppendTextOf(t, &text);
+    const auto units = static_cast<uint32_t>(Utf16Length(std::string_view(text).substr(before)));
+    if (is_run && !has_runs) {
+      formatting.runs = std::move(plain_before_runs);
+      has_runs = true;
+    }
+    if (units > 0) {
+      (has_runs ? formatting.runs : plain_before_runs)
+          .push_back(FontRun{length, units, std::move(font)});
+    }
+    length += units;
+    has_pieces = true;
+  };
+  for (pugi::xml_node child = item.first_child(); child; child = child.next_sibling()) {
     if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
       // Blank text between elements is indentation, kept only because of parse_ws_pcdata.
       if (child.type() == pugi::node_cdata || !IsBlank(child.value())) {
@@ -260,16 +337,19 @@ Text ParseItem(const pugi::xml_node& item, const std::vector<Font>* style_fonts,
     if (child.type() != pugi::node_element) continue;
     const std::string_view name = LocalName(child);
     if (name == "t") {
-      pieces.emplace_back(TextOf(child), std::nullopt);
+      add_piece(child, std::nullopt, false);
     } else if (name == "r") {
-      const pugi::xml_node t = ChildNamed(child, "t");
+      pugi::xml_node t, rpr;
+      for (pugi::xml_node part = child.first_child(); part; part = part.next_sibling()) {
+        if (part.type() != pugi::node_element) continue;
+        const std::string_view part_name = LocalName(part);
+        if (part_name == "t" && !t) t = part;
+        if (part_name == "rPr" && !rpr) rpr = part;
+      }
       if (!t) throw BadItem("<r> に <t> がありません。");
       std::optional<Font> font;
-      if (const pugi::xml_node rpr = ChildNamed(child, "rPr")) {
-        font = ReadFont(rpr, FontElement::kRunProperties);
-      }
-      pieces.emplace_back(TextOf(t), std::move(font));
-      has_runs = true;
+      if (rpr) font = run_fonts.Read(rpr);
+      add_piece(t, std::move(font), true);
     } else if (name == "rPh") {
       phonetic_nodes.push_back(child);
     } else if (name == "phoneticPr") {
@@ -278,17 +358,7 @@ Text ParseItem(const pugi::xml_node& item, const std::vector<Font>* style_fonts,
       has_other = true;
     }
   }
-  if (pieces.empty() && has_other) throw BadItem("<t> も <r> もありません。");
-
-  std::string text;
-  TextFormatting formatting;
-  uint32_t length = 0;
-  for (auto& [piece, font] : pieces) {
-    const auto units = static_cast<uint32_t>(Utf16Length(piece));
-    if (has_runs && units > 0) formatting.runs.push_back(FontRun{length, units, std::move(font)});
-    length += units;
-    text += piece;
-  }
+  if (!has_pieces && has_other) throw BadItem("<t> も <r> もありません。");
   formatting.phonetics = ReadPhoneticRuns(phonetic_nodes, length);
   if (phonetic_font_id != nullptr) *phonetic_font_id = std::nullopt;
   if (properties_node) {
@@ -447,7 +517,8 @@ bool SameText(const Text& a, const Text& b) {
 Text ReadStringItem(const pugi::xml_node& si_or_is, const std::vector<Font>* style_fonts,
                     std::optional<uint32_t>* phonetic_font_id) {
   try {
-    return ParseItem(si_or_is, style_fonts, phonetic_font_id);
+    RunFonts run_fonts;
+    return ParseItem(si_or_is, style_fonts, phonetic_font_id, run_fonts);
   } catch (const BadItem& problem) {
     ThrowApplicationDefined("<" + std::string(si_or_is.name()) + ">" + PositionOf(si_or_is) + ": " +
                             problem.what());
@@ -481,10 +552,11 @@ std::vector<Text> ReadSharedStrings(const pugi::xml_document& sst_doc,
                             " の最上位の要素が <sst> ではありません。");
   }
   std::vector<Text> items;
+  RunFonts run_fonts;
   for (const pugi::xml_node& si : sst.children()) {
     if (si.type() != pugi::node_element || LocalName(si) != "si") continue;
     try {
-      items.push_back(ParseItem(si, style_fonts, nullptr));
+      items.push_back(ParseItem(si, style_fonts, nullptr, run_fonts));
     } catch (const BadItem& problem) {
       ThrowApplicationDefined(std::string(kSharedStringsPart) + " の文字列 " +
                               std::to_string(items.size()) + PositionOf(si) + ": " +

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -182,12 +183,30 @@ StyleTable::Id CellStyleOf(const SheetReadContext& context, const pugi::xml_attr
   return (*context.xf_styles)[index];
 }
 
+// A cell's r attribute. Writers put plain references ("AB12") there; anything else goes through
+// the general reader.
+std::optional<std::pair<int32_t, int32_t>> ReadCellReference(const char* text) {
+  const char* p = text;
+  int32_t column = 0;
+  for (int letters = 0; *p >= 'A' && *p <= 'Z' && letters < 3; ++p, ++letters) {
+    column = column * 26 + (*p - 'A' + 1);
+  }
+  int32_t row = 0;
+  const char* digits = p;
+  for (; *p >= '0' && *p <= '9' && p - digits < 7; ++p) row = row * 10 + (*p - '0');
+  if (*p == '\0' && p != digits && *digits != '0' && column >= 1 && column <= kMaxFileColumns &&
+      row <= kMaxFileRows) {
+    return std::pair{row, column};
+  }
+  return ParseCellAddress(text, kMaxFileRows, kMaxFileColumns);
+}
+
 void ReadCell(const pugi::xml_node& c, int32_t r, int32_t* next_column,
               const SheetReadContext& context, Worksheet& sheet) {
   const CellElement element(c);
   int32_t column = *next_column;
   if (element.r != nullptr) {
-    const auto place = ParseCellAddress(element.r, kMaxFileRows, kMaxFileColumns);
+    const auto place = ReadCellReference(element.r);
     if (!place) {
       ThrowBadSheet(context.part, "セル範囲「" + std::string(element.r) +
                                       "」がシートの範囲外か正しくありません。");
@@ -205,7 +224,7 @@ void ReadCell(const pugi::xml_node& c, int32_t r, int32_t* next_column,
     return FormatAddress(CellRect::Cell(r, column), ReferenceStyle::kA1, false, kMaxFileRows,
                          kMaxFileColumns);
   };
-  Cell& cell = sheet.CellAt(r, column);
+  Cell& cell = sheet.FileCellAt(r, column);
   cell.style = CellStyleOf(context, element.s, where);
   cell.value = ReadValue(element, context, where);
   cell.show_phonetic = element.ph;
@@ -239,6 +258,9 @@ void ReadRows(const pugi::xml_node& sheet_data, const SheetReadContext& context,
     if (info.height || info.style || info.hidden || !info.file_attributes.empty()) {
       sheet.rows_info()[r] = std::move(info);
     }
+    std::size_t count = 0;
+    for (pugi::xml_node c = row.first_child(); c; c = c.next_sibling()) ++count;
+    if (count > 0) sheet.ReserveCells(r, count);
     int32_t next_column = 1;
     for (pugi::xml_node c = row.first_child(); c; c = c.next_sibling()) {
       if (c.type() == pugi::node_element && std::string_view(c.name()) == "c") {
@@ -365,9 +387,18 @@ void ReadSheet(pugi::xml_document doc, const SheetReadContext& context, Workshee
   }
   ReadView(root, sheet);
   ReadPage(root, sheet);
-  // The cells live in the sheet now; the writer regenerates them and keeps the rest.
-  root.remove_child("sheetData");
-  sheet.file_origin = std::make_shared<SheetOrigin>(context.part, std::move(doc));
+  // The cells live in the sheet now; the writer regenerates them and keeps the rest. Copying
+  // the rest out is cheaper than unlinking the cells node by node, and the big document is then
+  // freed whole.
+  pugi::xml_document kept;
+  pugi::xml_node kept_root = kept.append_child(root.name());
+  for (pugi::xml_attribute attribute : root.attributes()) {
+    kept_root.append_attribute(attribute.name()) = attribute.value();
+  }
+  for (pugi::xml_node child : root.children()) {
+    if (std::string_view(child.name()) != "sheetData") kept_root.append_copy(child);
+  }
+  sheet.file_origin = std::make_shared<SheetOrigin>(context.part, std::move(kept));
 }
 
 std::string NumberForFile(double value) {
