@@ -360,6 +360,8 @@ PackageReader PackageReader::Open(std::string bytes, const std::string& name,
 
 const std::string& PackageReader::name() const { return state_->file_name; }
 
+const std::string& PackageReader::bytes() const { return state_->bytes; }
+
 std::vector<std::string> PackageReader::EntryNames() const {
   std::vector<std::string> names;
   names.reserve(state_->entries.size());

@@ -80,6 +80,8 @@ class PackageReader {
 
   // The file name given to Open.
   const std::string& name() const;
+  // The whole file as given to Open.
+  const std::string& bytes() const;
 
   // Every entry name, folders ("xl/") included, in archive order.
   std::vector<std::string> EntryNames() const;

@@ -11,6 +11,7 @@
 #include "host/platform/platform.h"
 #include "host/workbook.h"
 #include "host/xlsx/comments_codec.h"
+#include "host/xlsx/fingerprint.h"
 #include "host/xlsx/package.h"
 #include "host/xlsx/shared_strings.h"
 #include "host/xlsx/sheet_codec.h"
@@ -133,6 +134,7 @@ class PackageOrigin : public FileOrigin {
   std::map<const Worksheet*, std::string> sheet_ids;
   std::vector<KeptName> defined_names;
   std::set<std::string> modelled_parts;  // parts the writer regenerates or drops
+  uint64_t fingerprint = 0;              // of the workbook as read
 };
 
 std::string QuotedSheetName(const std::string& name) {
@@ -280,6 +282,7 @@ void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook
       workbook.child("bookViews").child("workbookView").attribute("activeTab").as_uint(0);
   Worksheet& shown = *sheets[std::min<std::size_t>(active, sheets.size() - 1)];
   if (shown.visibility() == SheetVisibility::kVisible) into.ActivateSheet(shown);
+  origin->fingerprint = WorkbookFingerprint(into);
   into.file_origin = std::move(origin);
 }
 
@@ -316,8 +319,14 @@ std::string NewRelationshipId(const std::set<std::string>& taken) {
 
 }  // namespace
 
-std::string XlsxFiles::WritePackage(const Workbook& book) {
+std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
   const auto* origin = dynamic_cast<const PackageOrigin*>(book.file_origin.get());
+  // Nothing the writer would take from the workbook has changed: the file as read says it all,
+  // byte for byte.
+  if (origin && mode == WriteMode::kKeepUnchangedFile &&
+      WorkbookFingerprint(book) == origin->fingerprint) {
+    return origin->reader.bytes();
+  }
   std::set<std::string> taken;  // part names in use
   if (origin) {
     for (const std::string& entry : origin->reader.EntryNames()) taken.insert(entry);

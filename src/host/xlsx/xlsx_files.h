@@ -26,8 +26,16 @@ class XlsxFiles : public WorkbookFiles {
   // Throws HostError naming the file when it cannot be written; the old file is unchanged then.
   void Save(const Workbook& workbook, const std::string& path) override;
 
+  enum class WriteMode {
+    // A workbook read from a file and unchanged since gives the file's bytes back as they were.
+    kKeepUnchangedFile,
+    // Every part the host models is written anew, changed or not.
+    kRegenerate,
+  };
+
   // The package bytes of `workbook`, as Save writes them.
-  static std::string WritePackage(const Workbook& workbook);
+  static std::string WritePackage(const Workbook& workbook,
+                                  WriteMode mode = WriteMode::kKeepUnchangedFile);
   // Reads package bytes into `into`; `name` is the file name messages show.
   static void ReadPackage(std::string bytes, const std::string& name, Workbook& into);
 

@@ -155,11 +155,12 @@ class FixtureTest : public testing::HostTest {
     platform_.AddFile(path, FixtureBytes(name));
     return app_.Workbooks().Open(path);
   }
-  // Saves `book` under another name and opens that file.
+  // Saves `book` under another name, every modelled part written anew as after an edit (an
+  // untouched workbook would give its file back), and opens that file.
   Workbook& SaveAndOpen(Workbook& book, const std::string& name) {
     const std::string path =
         std::string(MemoryPlatform::kDefaultDocumentsFolder) + "/saved-" + name;
-    files_.Save(book, path);
+    platform_.AddFile(path, XlsxFiles::WritePackage(book, XlsxFiles::WriteMode::kRegenerate));
     return app_.Workbooks().Open(path);
   }
   std::string SavedBytes(const std::string& name) {

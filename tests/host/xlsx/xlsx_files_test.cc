@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "host/platform/memory_platform.h"
 #include "host/xlsx/package.h"
 #include "support/host_fixture.h"
@@ -109,6 +111,99 @@ TEST_F(XlsxFilesTest, AFailedSaveLeavesTheOldFile) {
   EXPECT_EQ(HostErrorOf([&] { files_.Save(*book_, "/home/user/bank.xlsx"); }),
             HostError::kPathFileAccess);
   EXPECT_EQ(platform_.files().at("/home/user/bank.xlsx"), "old bytes");
+}
+
+// An untouched workbook gives its file back byte for byte; any change the writer would carry
+// makes it write the workbook anew, and the change is in the file.
+class UnchangedWorkbookTest : public XlsxFilesTest {
+ protected:
+  Workbook& OpenBank() {
+    if (original_.empty()) {
+      BuildBank();
+      original_ = XlsxFiles::WritePackage(*book_);
+      platform_.AddFile("/home/user/bank.xlsx", original_);
+    }
+    return app_.Workbooks().Open("/home/user/bank.xlsx");
+  }
+  std::string original_;
+};
+
+TEST_F(UnchangedWorkbookTest, AnUntouchedWorkbookIsSavedAsItsFile) {
+  Workbook& opened = OpenBank();
+  opened.Sheets().Item("ミラヴォ 同音・同訓").Range("D1").Value();  // reading changes nothing
+  EXPECT_TRUE(XlsxFiles::WritePackage(opened) == original_);
+  EXPECT_TRUE(XlsxFiles::WritePackage(opened, XlsxFiles::WriteMode::kRegenerate) != original_)
+      << "regenerating writes the parts anew";
+}
+
+TEST_F(UnchangedWorkbookTest, EveryKindOfChangeIsWritten) {
+  struct Change {
+    const char* what;
+    std::function<void(Workbook&)> make;
+    std::function<bool(Workbook&)> seen;  // on the workbook read back from the saved file
+  };
+  auto bank = [](Workbook& book) -> Worksheet& {
+    return book.Sheets().Item("ミラヴォ 同音・同訓");
+  };
+  auto test = [](Workbook& book) -> Worksheet& { return book.Sheets().Item("テスト用紙 【40】"); };
+  const std::vector<Change> changes = {
+      {"a number", [&](Workbook& b) { bank(b).Range("Q1").SetValue(3); },
+       [&](Workbook& b) { return bank(b).Range("Q1").Value().number() == 3; }},
+      {"a text", [&](Workbook& b) { bank(b).Range("F1").SetValue("X"); },
+       [&](Workbook& b) { return bank(b).Range("F1").Value().AsText() == "X"; }},
+      {"a run's font",
+       [&](Workbook& b) { bank(b).Range("D1").Characters(1, 2).Font().SetBold(true); },
+       [&](Workbook& b) { return bank(b).Range("D1").Characters(1, 1).Font().Bold(); }},
+      {"a cell format",
+       [&](Workbook& b) {
+         bank(b).Range("E1").SetHorizontalAlignment(HorizontalAlignment::kCenter);
+       },
+       [&](Workbook& b) {
+         return bank(b).Range("E1").HorizontalAlignment() == HorizontalAlignment::kCenter;
+       }},
+      {"a cleared cell", [&](Workbook& b) { bank(b).Range("C1").ClearContents(); },
+       [&](Workbook& b) { return bank(b).Range("C1").Value().IsEmpty(); }},
+      {"a row height", [&](Workbook& b) { bank(b).Rows(1).SetRowHeight("26"); },
+       [&](Workbook& b) { return bank(b).Range("A1").RowHeight() == 26; }},
+      {"a column width", [&](Workbook& b) { bank(b).Columns("D").SetColumnWidth("40"); },
+       [&](Workbook& b) { return bank(b).Range("D1").ColumnWidth() == 40; }},
+      {"a merge", [&](Workbook& b) { test(b).Range("A1:B1").Merge(); },
+       [&](Workbook& b) { return test(b).Range("B1").MergeCells(); }},
+      {"a comment's size", [&](Workbook& b) { bank(b).Range("D1").Comment()->ScaleWidth(2); },
+       [&](Workbook& b) {
+         return bank(b).Range("D1").Comment()->Width() > kDefaultCommentWidth * 1.9;
+       }},
+      {"a new comment", [&](Workbook& b) { bank(b).Range("E1").AddComment("答え"); },
+       [&](Workbook& b) { return bank(b).Range("E1").Comment().has_value(); }},
+      {"the page setup",
+       [&](Workbook& b) { test(b).page_setup().orientation = PageOrientation::kPortrait; },
+       [&](Workbook& b) { return test(b).page_setup().orientation == PageOrientation::kPortrait; }},
+      {"the print area", [&](Workbook& b) { test(b).SetPrintArea("A1:U48"); },
+       [&](Workbook& b) { return test(b).PrintArea() == "$A$1:$U$48"; }},
+      {"the gridlines", [&](Workbook& b) { test(b).view().show_gridlines = true; },
+       [&](Workbook& b) { return test(b).view().show_gridlines; }},
+      {"the selection", [&](Workbook& b) { test(b).Range("E5").Select(); },
+       [&](Workbook& b) {
+         return test(b).active_cell() == std::pair<int32_t, int32_t>{5, 5};
+       }},
+      {"a sheet's name", [&](Workbook& b) { test(b).SetName("テスト用紙 【20】"); },
+       [&](Workbook& b) { return b.FindSheet("テスト用紙 【20】") != nullptr; }},
+      {"the active sheet", [&](Workbook& b) { bank(b).Activate(); },
+       [&](Workbook& b) { return b.ActiveSheet().Name() == "ミラヴォ 同音・同訓"; }},
+      {"a new sheet", [&](Workbook& b) { b.Sheets().Add().SetName("メモ"); },
+       [&](Workbook& b) { return b.FindSheet("メモ") != nullptr; }},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.what);
+    Workbook& opened = OpenBank();
+    change.make(opened);
+    const std::string saved = XlsxFiles::WritePackage(opened);
+    EXPECT_TRUE(saved != original_) << "the file as read was given back";
+    Workbook reread(app_, "reread.xlsx");
+    XlsxFiles::ReadPackage(saved, "reread.xlsx", reread);
+    EXPECT_TRUE(change.seen(reread));
+    app_.Workbooks().Close(opened);
+  }
 }
 
 }  // namespace

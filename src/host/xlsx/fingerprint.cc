@@ -1,0 +1,198 @@
+#include "host/xlsx/fingerprint.h"
+
+#include <bit>
+#include <functional>
+#include <string_view>
+
+#include "host/workbook.h"
+#include "host/worksheet.h"
+
+namespace tarquel::host::xlsx {
+
+namespace {
+
+class Hasher {
+ public:
+  void Add(uint64_t value) { hash_ ^= value + 0x9E3779B97F4A7C15u + (hash_ << 6) + (hash_ >> 2); }
+  void Add(double value) { Add(std::bit_cast<uint64_t>(value)); }
+  void Add(std::string_view text) {
+    Add(std::hash<std::string_view>()(text));
+    Add(uint64_t{text.size()});
+  }
+  // Marks where a variable-length list ends, so that two lists cannot run into each other.
+  void Count(std::size_t count) { Add(uint64_t{count} ^ 0xC0FFEEu); }
+  uint64_t value() const { return hash_; }
+
+ private:
+  uint64_t hash_ = 0x6A09E667F3BCC908u;
+};
+
+void AddColor(const Color& color, Hasher& h) {
+  h.Add(uint64_t{static_cast<uint8_t>(color.kind)});
+  h.Add(uint64_t{color.value});
+  h.Add(color.tint);
+}
+
+void AddFont(const std::optional<Font>& font, Hasher& h) {
+  h.Add(uint64_t{font.has_value()});
+  if (!font) return;
+  h.Add(font->name);
+  h.Add(font->size);
+  h.Add(uint64_t{font->bold} | uint64_t{font->italic} << 1 | uint64_t{font->strikethrough} << 2 |
+        uint64_t{font->superscript} << 3 | uint64_t{font->subscript} << 4 |
+        uint64_t{font->outline} << 5 | uint64_t{font->shadow} << 6 |
+        uint64_t{static_cast<uint8_t>(font->underline)} << 8);
+  AddColor(font->color, h);
+  h.Add(static_cast<uint64_t>(font->family));
+  h.Add(static_cast<uint64_t>(font->charset));
+  h.Add(font->scheme);
+}
+
+void AddText(const Text& text, Hasher& h) {
+  h.Add(text.text);
+  const TextFormatting* formatting = text.format();
+  h.Add(uint64_t{formatting != nullptr});
+  if (formatting == nullptr) return;
+  h.Count(formatting->runs.size());
+  for (const FontRun& run : formatting->runs) {
+    h.Add(uint64_t{run.start} << 32 | run.length);
+    AddFont(run.font, h);
+  }
+  h.Count(formatting->phonetics.size());
+  for (const PhoneticRun& run : formatting->phonetics) {
+    h.Add(uint64_t{run.start} << 32 | run.end);
+    h.Add(run.text);
+  }
+  const auto& properties = formatting->phonetic_properties;
+  h.Add(uint64_t{properties.has_value()});
+  if (properties) {
+    AddFont(properties->font, h);
+    h.Add(uint64_t{static_cast<uint8_t>(properties->type)} << 8 |
+          static_cast<uint8_t>(properties->alignment));
+  }
+}
+
+void AddCell(int32_t row, const Cell& cell, Hasher& h) {
+  h.Add(uint64_t{static_cast<uint32_t>(row)} << 32 | static_cast<uint32_t>(cell.column));
+  h.Add(uint64_t{cell.style} << 1 | uint64_t{cell.show_phonetic});
+  const CellValue& value = cell.value;
+  h.Add(uint64_t{static_cast<uint8_t>(value.kind())});
+  switch (value.kind()) {
+    case ValueKind::kEmpty:
+      break;
+    case ValueKind::kNumber:
+      h.Add(value.number());
+      break;
+    case ValueKind::kText:
+      AddText(value.text(), h);
+      break;
+    case ValueKind::kBoolean:
+      h.Add(uint64_t{value.boolean()});
+      break;
+    case ValueKind::kError:
+      h.Add(value.error().code);
+      break;
+  }
+  h.Add(uint64_t{cell.formula != nullptr});
+  if (cell.formula) {
+    h.Add(cell.formula->text);
+    h.Count(cell.formula->attributes.size());
+    for (const auto& [name, text] : cell.formula->attributes) {
+      h.Add(name);
+      h.Add(text);
+    }
+  }
+}
+
+void AddAttributes(const FileAttributes& attributes, Hasher& h) {
+  h.Count(attributes.size());
+  for (const auto& [name, value] : attributes) {
+    h.Add(name);
+    h.Add(value);
+  }
+}
+
+void AddRect(const CellRect& rect, Hasher& h) {
+  h.Add(uint64_t{static_cast<uint32_t>(rect.first_row)} << 32 |
+        static_cast<uint32_t>(rect.first_column));
+  h.Add(uint64_t{static_cast<uint32_t>(rect.last_row)} << 32 |
+        static_cast<uint32_t>(rect.last_column));
+}
+
+void AddPageSetup(const PageSetup& setup, Hasher& h) {
+  for (double margin : {setup.left_margin, setup.right_margin, setup.top_margin,
+                        setup.bottom_margin, setup.header_margin, setup.footer_margin}) {
+    h.Add(margin);
+  }
+  h.Add(uint64_t{setup.print_headings} | uint64_t{setup.print_gridlines} << 1 |
+        uint64_t{setup.center_horizontally} << 2 | uint64_t{setup.center_vertically} << 3 |
+        uint64_t{setup.draft} << 4 | uint64_t{setup.black_and_white} << 5 |
+        uint64_t{setup.fit_to_pages} << 6 | uint64_t{setup.first_page_number.has_value()} << 7);
+  h.Add(uint64_t{static_cast<uint8_t>(setup.print_comments)} << 16 |
+        uint64_t{static_cast<uint8_t>(setup.orientation)} << 8 | static_cast<uint8_t>(setup.order));
+  for (int number : {setup.paper_size, setup.first_page_number.value_or(0), setup.zoom,
+                     setup.fit_to_pages_wide, setup.fit_to_pages_tall}) {
+    h.Add(static_cast<uint64_t>(number));
+  }
+}
+
+void AddSheet(const Worksheet& sheet, Hasher& h) {
+  h.Add(sheet.Name());
+  h.Add(uint64_t{static_cast<uint8_t>(sheet.visibility())});
+  h.Add(uint64_t{sheet.file_origin != nullptr});
+  sheet.ForEachCell({1, 1, std::max(1, sheet.LastRowWithCells()), kMaxFileColumns},
+                    [&h](int32_t row, const Cell& cell) { AddCell(row, cell, h); });
+  h.Count(sheet.rows_info().size());
+  for (const auto& [row, info] : sheet.rows_info()) {
+    h.Add(uint64_t{static_cast<uint32_t>(row)});
+    h.Add(info.height.value_or(-1));
+    h.Add(info.style ? uint64_t{*info.style} : ~uint64_t{0});
+    h.Add(uint64_t{info.hidden});
+    AddAttributes(info.file_attributes, h);
+  }
+  h.Count(sheet.columns_info().size());
+  for (const auto& [column, info] : sheet.columns_info()) {
+    h.Add(uint64_t{static_cast<uint32_t>(column)});
+    h.Add(info.width.value_or(-1));
+    h.Add(info.style ? uint64_t{*info.style} : ~uint64_t{0});
+    h.Add(uint64_t{info.hidden});
+    AddAttributes(info.file_attributes, h);
+  }
+  h.Add(sheet.default_row_height());
+  h.Add(sheet.default_column_width());
+  const std::vector<CellRect> merges = sheet.Merges();
+  h.Count(merges.size());
+  for (const CellRect& merge : merges) AddRect(merge, h);
+  h.Count(sheet.comments().size());
+  for (const auto& [place, comment] : sheet.comments()) {
+    h.Add(uint64_t{static_cast<uint32_t>(place.first)} << 32 | static_cast<uint32_t>(place.second));
+    h.Add(comment.text);
+    h.Add(comment.author);
+    h.Add(comment.width);
+    h.Add(comment.height);
+    h.Add(uint64_t{comment.visible});
+  }
+  AddPageSetup(sheet.page_setup(), h);
+  h.Count(sheet.print_area().size());
+  for (const CellRect& area : sheet.print_area()) AddRect(area, h);
+  h.Add(uint64_t{sheet.view().show_gridlines} << 32 | static_cast<uint32_t>(sheet.view().zoom));
+  h.Count(sheet.selection().size());
+  for (const CellRect& area : sheet.selection()) AddRect(area, h);
+  h.Add(uint64_t{static_cast<uint32_t>(sheet.active_cell().first)} << 32 |
+        static_cast<uint32_t>(sheet.active_cell().second));
+}
+
+}  // namespace
+
+uint64_t WorkbookFingerprint(const Workbook& workbook) {
+  Hasher h;
+  h.Count(static_cast<std::size_t>(workbook.SheetCount()));
+  for (int index = 1; index <= workbook.SheetCount(); ++index) {
+    const Worksheet& sheet = workbook.SheetAt(index);
+    AddSheet(sheet, h);
+    h.Add(uint64_t{&sheet == &workbook.ActiveSheet()});
+  }
+  return h.value();
+}
+
+}  // namespace tarquel::host::xlsx
