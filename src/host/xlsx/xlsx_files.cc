@@ -1,6 +1,7 @@
 #include "host/xlsx/xlsx_files.h"
 
 #include <algorithm>
+#include <future>
 #include <map>
 #include <memory>
 #include <set>
@@ -215,20 +216,13 @@ void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook
   } else {
     styles.cell_styles = {StyleTable::kDefault};
   }
-  std::vector<Text> strings;
-  if (const Relationship* r = FindByType(origin->workbook_relationships, Type("sharedStrings"));
-      r && reader.Has(r->target)) {
-    pugi::xml_document sst;
-    ParseXml(reader.Read(r->target), r->target, sst);
-    strings = ReadSharedStrings(sst, &styles.fonts);
-    origin->modelled_parts.insert(r->target);
-  }
-  if (const Relationship* r = FindByType(origin->workbook_relationships, Type("calcChain"))) {
-    origin->modelled_parts.insert(r->target);  // a cache of the host that wrote it: dropped
-  }
-
+  // The sheets as the workbook lists them, each checked before any is read.
+  struct SheetEntry {
+    pugi::xml_node entry;
+    const Relationship* rel;
+  };
   const pugi::xml_node workbook = origin->workbook.child("workbook");
-  std::vector<Worksheet*> sheets;
+  std::vector<SheetEntry> entries;
   for (pugi::xml_node entry : workbook.child("sheets").children("sheet")) {
     const std::string sheet_name = entry.attribute("name").value();
     const std::string rid = entry.attribute("r:id").value();
@@ -243,6 +237,40 @@ void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook
     }
     if (!reader.Has(rel->target))
       ThrowBadPackage(name, "シート「" + sheet_name + "」の本体がありません。");
+    entries.push_back({entry, rel});
+  }
+  // Parsing a big sheet part takes about as long as reading the shared strings, and neither
+  // needs the other: the next sheet part is parsed on a second thread meanwhile, one ahead.
+  auto parse_ahead = [&](std::size_t index) {
+    if (index >= entries.size()) return std::future<pugi::xml_document>();
+    const std::string& part = entries[index].rel->target;
+    return std::async(std::launch::async, [bytes = reader.Read(part), part] {
+      pugi::xml_document doc;
+      ParseXml(bytes, part, doc);
+      return doc;
+    });
+  };
+  std::future<pugi::xml_document> next_part = parse_ahead(0);
+
+  std::vector<Text> strings;
+  if (const Relationship* r = FindByType(origin->workbook_relationships, Type("sharedStrings"));
+      r && reader.Has(r->target)) {
+    pugi::xml_document sst;
+    ParseXml(reader.Read(r->target), r->target, sst);
+    strings = ReadSharedStrings(sst, &styles.fonts);
+    origin->modelled_parts.insert(r->target);
+  }
+  if (const Relationship* r = FindByType(origin->workbook_relationships, Type("calcChain"))) {
+    origin->modelled_parts.insert(r->target);  // a cache of the host that wrote it: dropped
+  }
+
+  std::vector<Worksheet*> sheets;
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    const pugi::xml_node entry = entries[index].entry;
+    const Relationship* rel = entries[index].rel;
+    const std::string sheet_name = entry.attribute("name").value();
+    pugi::xml_document part = next_part.get();
+    next_part = parse_ahead(index + 1);
     Worksheet* sheet = nullptr;
     try {
       sheet = &into.InsertSheet(into.SheetCount() + 1, sheet_name);
@@ -252,8 +280,6 @@ void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook
     const std::string state = entry.attribute("state").value();
     if (state == "hidden") sheet->SetVisibility(SheetVisibility::kHidden);
     if (state == "veryHidden") sheet->SetVisibility(SheetVisibility::kVeryHidden);
-    pugi::xml_document part;
-    ParseXml(reader.Read(rel->target), rel->target, part);
     ReadSheet(std::move(part), {rel->target, &styles.cell_styles, &strings, &styles.fonts}, *sheet);
     origin->modelled_parts.insert(rel->target);
     origin->modelled_parts.insert(RelsOf(rel->target));
