@@ -14,6 +14,6 @@ for source in tests/fuzz/*_fuzz.cc; do
   work=$(mktemp -d)
   cp -r "$corpus"/. "$work"/
   echo "== $name for ${seconds}s"
-  build-fuzz/tests/"$name" -max_total_time="$seconds" -max_len=4096 "$work"
+  build-fuzz/tests/"$name" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 "$work"
   rm -rf "$work"
 done

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang-format
+  clang-format clang libclang-rt-14-dev
   libzip-dev libpugixml-dev
   libreoffice-calc-nogui python3-openpyxl
 )
