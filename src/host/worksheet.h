@@ -47,14 +47,30 @@ struct Cell {
 inline constexpr double kDefaultCommentWidth = 144;
 inline constexpr double kDefaultCommentHeight = 79;
 
+// A comment's text as a file had it, with runs of formatting the host does not model: `xml` is
+// the file's element, `plain` what it reads as.
+struct FileCommentText {
+  std::string plain;
+  std::string xml;
+
+  bool operator==(const FileCommentText&) const = default;
+};
+
 struct Comment {
   std::string text;
   std::string author;
   double width = kDefaultCommentWidth;
   double height = kDefaultCommentHeight;
   bool visible = false;
+  // Written back in place of `text` for as long as `text` is still file_text->plain.
+  std::shared_ptr<const FileCommentText> file_text;
 
-  bool operator==(const Comment&) const = default;
+  bool operator==(const Comment& other) const {
+    return text == other.text && author == other.author && width == other.width &&
+           height == other.height && visible == other.visible &&
+           (file_text == other.file_text ||
+            (file_text && other.file_text && *file_text == *other.file_text));
+  }
 };
 
 // Attributes of a file's row or column element that the host does not use (outline levels,

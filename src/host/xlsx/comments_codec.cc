@@ -1,14 +1,17 @@
 #include "host/xlsx/comments_codec.h"
 
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <regex>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "host/address.h"
 #include "host/host_error.h"
 #include "host/xlsx/sheet_codec.h"
+#include "host/xlsx/xml_document.h"
 
 namespace tarquel::host::xlsx {
 
@@ -25,6 +28,28 @@ std::string PlainText(const pugi::xml_node& text) {
     if (name == "r") plain += node.child("t").text().get();
   }
   return plain;
+}
+
+// Whether the text has runs with their own formatting, written in the main namespace without
+// prefixes, so that the element can be written back as it came.
+bool HasRunsToKeep(const pugi::xml_node& text) {
+  bool runs = false;
+  bool prefixed = false;
+  for (pugi::xml_node node : text.children("r")) runs = runs || node.child("rPr");
+  struct Walker : pugi::xml_tree_walker {
+    bool* prefixed;
+    bool for_each(pugi::xml_node& node) override {
+      if (node.type() == pugi::node_element &&
+          std::string_view(node.name()).find(':') != std::string_view::npos) {
+        *prefixed = true;
+      }
+      return !*prefixed;
+    }
+  } walker;
+  walker.prefixed = &prefixed;
+  pugi::xml_node copy = text;
+  copy.traverse(walker);
+  return runs && !prefixed;
 }
 
 // A length of a shape's style in points; nullopt for a unit other than pt, px, in, cm, mm.
@@ -54,7 +79,13 @@ CommentMap ReadComments(const pugi::xml_document& doc, const std::string& part) 
                                                           "」が正しくありません。");
     }
     Comment entry;
-    entry.text = PlainText(comment.child("text"));
+    const pugi::xml_node text = comment.child("text");
+    entry.text = PlainText(text);
+    if (HasRunsToKeep(text)) {
+      std::string xml;
+      AppendXml(text, &xml);
+      entry.file_text = std::make_shared<const FileCommentText>(FileCommentText{entry.text, xml});
+    }
     const uint32_t author = comment.attribute("authorId").as_uint(0);
     if (author < authors.size()) entry.author = authors[author];
     comments[{rect->front().first_row, rect->front().first_column}] = entry;
@@ -114,6 +145,14 @@ void WriteComments(const CommentMap& comments, pugi::xml_document& doc) {
                       kMaxFileRows, kMaxFileColumns)
             .c_str();
     entry.append_attribute("authorId") = author_id(comment.author);
+    if (comment.file_text && comment.file_text->plain == comment.text) {
+      pugi::xml_document kept;
+      if (kept.load_string(comment.file_text->xml.c_str(),
+                           pugi::parse_default | pugi::parse_ws_pcdata)) {
+        entry.append_copy(kept.first_child());
+        continue;
+      }
+    }
     pugi::xml_node t = entry.append_child("text").append_child("t");
     t.append_attribute("xml:space") = "preserve";
     t.text() = comment.text.c_str();

@@ -171,6 +171,7 @@ void AddSheet(const Worksheet& sheet, Hasher& h) {
     h.Add(comment.width);
     h.Add(comment.height);
     h.Add(uint64_t{comment.visible});
+    h.Add(comment.file_text ? std::string_view(comment.file_text->xml) : std::string_view());
   }
   AddPageSetup(sheet.page_setup(), h);
   h.Count(sheet.print_area().size());

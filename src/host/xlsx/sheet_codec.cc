@@ -641,8 +641,13 @@ void WritePage(const Worksheet& sheet, const pugi::xml_node original, pugi::xml_
   const PageSetup& setup = sheet.page_setup();
   const std::string element = name;
   if (element == "printOptions") {
+    // gridLinesSet and other attributes of the original that the host does not model stay.
+    const FileAttributes other =
+        original ? OtherAttributes(original, {"horizontalCentered", "verticalCentered", "headings",
+                                              "gridLines"})
+                 : FileAttributes();
     if (!setup.print_headings && !setup.print_gridlines && !setup.center_horizontally &&
-        !setup.center_vertically) {
+        !setup.center_vertically && other.empty()) {
       return;
     }
     pugi::xml_node options = root.append_child("printOptions");
@@ -650,6 +655,7 @@ void WritePage(const Worksheet& sheet, const pugi::xml_node original, pugi::xml_
     if (setup.center_vertically) options.append_attribute("verticalCentered") = "1";
     if (setup.print_headings) options.append_attribute("headings") = "1";
     if (setup.print_gridlines) options.append_attribute("gridLines") = "1";
+    SetAttributes(options, other);
   } else if (element == "pageMargins") {
     pugi::xml_node margins = root.append_child("pageMargins");
     for (auto [attribute, points] : {std::pair{"left", setup.left_margin},

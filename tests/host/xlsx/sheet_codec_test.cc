@@ -109,6 +109,7 @@ TEST_F(SheetRoundTrip, ElementsTheHostDoesNotModelStayInTheirPlace) {
       R"(<conditionalFormatting sqref="A1:A9"><cfRule type="cellIs" dxfId="0" priority="1" operator="greaterThan"><formula>1</formula></cfRule></conditionalFormatting>)"
       R"(<dataValidations count="1"><dataValidation type="list" sqref="B2"><formula1>"a,b"</formula1></dataValidation></dataValidations>)"
       R"(<hyperlinks><hyperlink ref="A1" r:id="rId1"/></hyperlinks>)"
+      R"(<printOptions gridLinesSet="0"/>)"
       R"(<pageMargins left="0.7" right="0.7" top="0.75" bottom="0.75" header="0.3" footer="0.3"/>)"
       R"(<pageSetup paperSize="9" orientation="portrait" r:id="rId2"/>)"
       R"(<drawing r:id="rId3"/><extLst><ext uri="{x}"><y/></ext></extLst></worksheet>)";
@@ -132,8 +133,8 @@ TEST_F(SheetRoundTrip, ElementsTheHostDoesNotModelStayInTheirPlace) {
   for (pugi::xml_node child : part.child("worksheet").children()) order.push_back(child.name());
   EXPECT_EQ(order, (std::vector<std::string>{"sheetPr", "dimension", "sheetViews", "sheetFormatPr",
                                              "cols", "sheetData", "conditionalFormatting",
-                                             "dataValidations", "hyperlinks", "pageMargins",
-                                             "pageSetup", "drawing", "extLst"}));
+                                             "dataValidations", "hyperlinks", "printOptions",
+                                             "pageMargins", "pageSetup", "drawing", "extLst"}));
   const pugi::xml_document before = Parse(original);
   for (const char* name :
        {"sheetPr", "conditionalFormatting", "dataValidations", "hyperlinks", "drawing", "extLst"}) {
@@ -143,6 +144,7 @@ TEST_F(SheetRoundTrip, ElementsTheHostDoesNotModelStayInTheirPlace) {
   }
   EXPECT_NE(written.find("<pane ySplit=\"1\""), std::string::npos) << "the frozen pane stays";
   EXPECT_NE(written.find("r:id=\"rId2\""), std::string::npos) << "the printer settings stay";
+  EXPECT_NE(written.find("<printOptions gridLinesSet=\"0\"/>"), std::string::npos);
   EXPECT_NE(written.find("outlineLevel=\"1\""), std::string::npos);
   EXPECT_NE(written.find("<c r=\"B1\"><f>A1&amp;\"x\"</f><v>0</v></c>"), std::string::npos)
       << written;
