@@ -113,11 +113,21 @@ const Relationship* FindByType(const std::vector<Relationship>& relationships,
   return nullptr;
 }
 
+// A sheet of a kind the host does not model (a chart sheet, a dialog or macro sheet): its entry
+// in the workbook's sheet list, kept in front of the worksheet it stood before (null: at the
+// end). Its parts and relationship are carried over unchanged.
+struct KeptSheet {
+  std::string xml;
+  const Worksheet* before = nullptr;
+};
+
 // A defined name of the original workbook that the host does not model, with the sheet its
-// localSheetId named so the index can follow when sheets are added.
+// localSheetId named (a worksheet, or the index of a kept sheet) so the index can follow when
+// sheets are added.
 struct KeptName {
   std::string xml;
   const Worksheet* sheet = nullptr;
+  int kept_sheet = -1;
 };
 
 class PackageOrigin : public FileOrigin {
@@ -134,6 +144,7 @@ class PackageOrigin : public FileOrigin {
   std::map<const Worksheet*, std::vector<Relationship>> sheet_relationships;
   std::map<const Worksheet*, std::string> sheet_ids;
   std::vector<KeptName> defined_names;
+  std::vector<KeptSheet> kept_sheets;
   std::set<std::string> modelled_parts;  // parts the writer regenerates or drops
   uint64_t fingerprint = 0;              // of the workbook as read
 };
@@ -168,12 +179,22 @@ std::string WithoutSheetNames(const std::string& reference) {
   return result + (result.empty() ? "" : ",") + area;
 }
 
-void ReadDefinedNames(const pugi::xml_node& workbook, const std::vector<Worksheet*>& sheets,
+// The sheets of the workbook's list in order: a worksheet, or the index of a kept sheet.
+struct ListedSheet {
+  Worksheet* worksheet = nullptr;
+  int kept = -1;
+};
+
+void ReadDefinedNames(const pugi::xml_node& workbook, const std::vector<ListedSheet>& listed,
                       PackageOrigin& origin) {
   for (pugi::xml_node name : workbook.child("definedNames").children("definedName")) {
     const pugi::xml_attribute local = name.attribute("localSheetId");
     Worksheet* sheet = nullptr;
-    if (local && local.as_uint() < sheets.size()) sheet = sheets[local.as_uint()];
+    int kept_sheet = -1;
+    if (local && local.as_uint() < listed.size()) {
+      sheet = listed[local.as_uint()].worksheet;
+      kept_sheet = listed[local.as_uint()].kept;
+    }
     if (std::string(name.attribute("name").value()) == kPrintArea && sheet != nullptr) {
       const std::string area = WithoutSheetNames(name.text().get());
       if (ParseA1Reference(area, sheet->RowCount(), sheet->ColumnCount())) {
@@ -183,7 +204,7 @@ void ReadDefinedNames(const pugi::xml_node& workbook, const std::vector<Workshee
     }
     std::ostringstream xml;
     name.print(xml, "", pugi::format_raw);
-    origin.defined_names.push_back({xml.str(), sheet});
+    origin.defined_names.push_back({xml.str(), sheet, kept_sheet});
   }
 }
 
@@ -223,6 +244,9 @@ void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook
   };
   const pugi::xml_node workbook = origin->workbook.child("workbook");
   std::vector<SheetEntry> entries;
+  // Where each kept sheet stands: before the worksheet of this index in `entries`.
+  std::vector<std::size_t> kept_before;
+  std::vector<ListedSheet> listed;
   for (pugi::xml_node entry : workbook.child("sheets").children("sheet")) {
     const std::string sheet_name = entry.attribute("name").value();
     const std::string rid = entry.attribute("r:id").value();
@@ -230,13 +254,20 @@ void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook
     for (const Relationship& r : origin->workbook_relationships) {
       if (r.id == rid) rel = &r;
     }
-    if (rel == nullptr || rel->type != Type("worksheet")) {
-      ThrowBadPackage(name, "シート「" + sheet_name +
-                                "」はワークシートではありません（グラフシートなど）。この種類のシー"
-                                "トを含むブックはまだ開けません。");
+    if (rel == nullptr) {
+      ThrowBadPackage(name, "シート「" + sheet_name + "」の本体がありません。");
+    }
+    if (rel->type != Type("worksheet")) {
+      std::ostringstream xml;
+      entry.print(xml, "", pugi::format_raw);
+      kept_before.push_back(entries.size());
+      listed.push_back({nullptr, static_cast<int>(origin->kept_sheets.size())});
+      origin->kept_sheets.push_back({xml.str(), nullptr});
+      continue;
     }
     if (!reader.Has(rel->target))
       ThrowBadPackage(name, "シート「" + sheet_name + "」の本体がありません。");
+    listed.push_back({nullptr, -1});
     entries.push_back({entry, rel});
   }
   // Parsing a big sheet part takes about as long as reading the shared strings, and neither
@@ -302,11 +333,23 @@ void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook
     origin->sheet_relationships[sheet] = std::move(relationships);
     sheets.push_back(sheet);
   }
-  if (sheets.empty()) ThrowBadPackage(name, "シートがありません。");
-  ReadDefinedNames(workbook, sheets, *origin);
+  if (sheets.empty()) ThrowBadPackage(name, "ワークシートがありません。");
+  for (std::size_t k = 0; k < kept_before.size(); ++k) {
+    if (kept_before[k] < sheets.size()) origin->kept_sheets[k].before = sheets[kept_before[k]];
+  }
+  for (std::size_t i = 0, next = 0; i < listed.size(); ++i) {
+    if (listed[i].kept < 0) listed[i].worksheet = sheets[next++];
+  }
+  ReadDefinedNames(workbook, listed, *origin);
+  // The active tab counts every sheet of the list; a kept sheet cannot be shown, so the next
+  // worksheet is.
   const uint32_t active =
       workbook.child("bookViews").child("workbookView").attribute("activeTab").as_uint(0);
-  Worksheet& shown = *sheets[std::min<std::size_t>(active, sheets.size() - 1)];
+  Worksheet* active_sheet = nullptr;
+  for (std::size_t i = std::min<std::size_t>(active, listed.size() - 1); i < listed.size(); ++i) {
+    if ((active_sheet = listed[i].worksheet) != nullptr) break;
+  }
+  Worksheet& shown = active_sheet ? *active_sheet : *sheets.back();
   if (shown.visibility() == SheetVisibility::kVisible) into.ActivateSheet(shown);
   origin->fingerprint = WorkbookFingerprint(into);
   into.file_origin = std::move(origin);
@@ -460,15 +503,37 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
       wb_ids.insert(r.id);
     }
   }
+  // The kept sheets' entries, each written in front of the worksheet it stood before, or at the
+  // end when that one is gone; positions count them, as localSheetId and activeTab do.
+  const std::vector<KeptSheet> no_kept_sheets;
+  const std::vector<KeptSheet>& kept_sheets = origin ? origin->kept_sheets : no_kept_sheets;
+  std::vector<pugi::xml_document> kept_entries(kept_sheets.size());
   int next_sheet_id = 1;
+  for (std::size_t k = 0; k < kept_sheets.size(); ++k) {
+    kept_entries[k].load_string(kept_sheets[k].xml.c_str());
+    next_sheet_id =
+        std::max(next_sheet_id, kept_entries[k].first_child().attribute("sheetId").as_int(0) + 1);
+  }
   if (origin) {
     for (const auto& [sheet, id] : origin->sheet_ids)
       next_sheet_id = std::max(next_sheet_id, std::stoi(id) + 1);
   }
   std::map<const Worksheet*, int> sheet_index;
+  std::vector<int> kept_index(kept_sheets.size(), -1);
+  int position = 0;
+  auto write_kept_before = [&](const Worksheet* worksheet) {
+    for (std::size_t k = 0; k < kept_sheets.size(); ++k) {
+      const bool placed =
+          kept_sheets[k].before == worksheet || (worksheet == nullptr && kept_index[k] < 0);
+      if (!placed || kept_index[k] >= 0 || !kept_entries[k].first_child()) continue;
+      sheets.append_copy(kept_entries[k].first_child());
+      kept_index[k] = position++;
+    }
+  };
   for (int index = 1; index <= book.SheetCount(); ++index) {
     const Worksheet& sheet = book.SheetAt(index);
-    sheet_index[&sheet] = index - 1;
+    write_kept_before(&sheet);
+    sheet_index[&sheet] = position++;
     const std::string rid = NewRelationshipId(wb_ids);
     wb_ids.insert(rid);
     AddRelationship(wb_rels, rid, Type("worksheet"),
@@ -483,6 +548,7 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
       entry.append_attribute("state") = "veryHidden";
     entry.append_attribute("r:id") = rid.c_str();
   }
+  write_kept_before(nullptr);
   for (const char* type : {"styles", "sharedStrings"}) {
     const std::string rid = NewRelationshipId(wb_ids);
     wb_ids.insert(rid);
@@ -505,6 +571,8 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
           continue;
         }
         name.attribute("localSheetId").set_value(sheet_index.at(kept.sheet));
+      } else if (kept.kept_sheet >= 0) {
+        name.attribute("localSheetId").set_value(kept_index[kept.kept_sheet]);
       }
     }
   }
@@ -519,7 +587,7 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
     }
     pugi::xml_node name = names.append_child("definedName");
     name.append_attribute("name") = kPrintArea;
-    name.append_attribute("localSheetId") = index - 1;
+    name.append_attribute("localSheetId") = sheet_index.at(&sheet);
     name.text() = reference.c_str();
   }
   if (names.first_child()) {
@@ -530,8 +598,8 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
   if (view) {
     view.remove_attribute("activeTab");
     view.remove_attribute("firstSheet");
-    if (book.ActiveSheet().Index() > 1)
-      view.append_attribute("activeTab") = book.ActiveSheet().Index() - 1;
+    const int active_tab = sheet_index.at(&book.ActiveSheet());
+    if (active_tab > 0) view.append_attribute("activeTab") = active_tab;
   }
 
   // Content types: the original's defaults and overrides, less the parts rewritten, plus ours.

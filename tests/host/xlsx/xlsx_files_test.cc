@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
+
+#include <pugixml.hpp>
 
 #include "host/platform/memory_platform.h"
 #include "host/xlsx/package.h"
@@ -92,6 +95,103 @@ TEST_F(XlsxFilesTest, PartsTheHostDoesNotModelAreCopiedByteForByte) {
   EXPECT_EQ(before.Read("customXml/item1.xml"), "<root><keep>me</keep></root>");
   Workbook& again = app_.Workbooks().Open("/home/user/rich.xlsm");
   EXPECT_EQ(&again, &opened) << "already open";
+}
+
+// A chart sheet is a sheet the host does not model: the workbook opens with its worksheets,
+// and saving keeps the chart sheet in its place in the list, its part unchanged, and the
+// indices that count it (a print area's sheet, the active tab) right.
+TEST_F(XlsxFilesTest, AChartSheetStaysInItsPlace) {
+  BuildBank();
+  PackageReader base = PackageReader::Open(XlsxFiles::WritePackage(*book_), "base.xlsx");
+  auto edited = [&](const std::string& part, const std::function<void(pugi::xml_node)>& edit) {
+    pugi::xml_document doc;
+    doc.load_string(base.Read(part).c_str());
+    edit(doc.first_child());
+    std::ostringstream out;
+    doc.save(out, "", pugi::format_raw);
+    return out.str();
+  };
+  const std::string chart =
+      "<chartsheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+      "<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews></chartsheet>";
+  PackageWriter extended;
+  for (const std::string& entry : base.EntryNames()) {
+    if (entry == "xl/workbook.xml") {
+      extended.Add(
+          entry, edited(entry, [](pugi::xml_node workbook) {
+            pugi::xml_node first = workbook.child("sheets").prepend_child("sheet");
+            first.append_attribute("name") = "グラフ1";
+            first.append_attribute("sheetId") = 9;
+            first.append_attribute("r:id") = "rIdChart";
+            for (pugi::xml_node name : workbook.child("definedNames").children()) {
+              name.attribute("localSheetId").set_value(name.attribute("localSheetId").as_int() + 1);
+            }
+            pugi::xml_node view = workbook.child("bookViews").child("workbookView");
+            view.remove_attribute("activeTab");
+            view.append_attribute("activeTab") = 1;  // the test sheet, behind the chart sheet
+          }));
+    } else if (entry == "xl/_rels/workbook.xml.rels") {
+      extended.Add(
+          entry, edited(entry, [](pugi::xml_node rels) {
+            pugi::xml_node rel = rels.append_child("Relationship");
+            rel.append_attribute("Id") = "rIdChart";
+            rel.append_attribute("Type") =
+                "http://schemas.openxmlformats.org/officeDocument/2006/relationships/chartsheet";
+            rel.append_attribute("Target") = "chartsheets/sheet1.xml";
+          }));
+    } else if (entry == "[Content_Types].xml") {
+      extended.Add(
+          entry, edited(entry, [](pugi::xml_node types) {
+            pugi::xml_node o = types.append_child("Override");
+            o.append_attribute("PartName") = "/xl/chartsheets/sheet1.xml";
+            o.append_attribute("ContentType") =
+                "application/vnd.openxmlformats-officedocument.spreadsheetml.chartsheet+xml";
+          }));
+    } else {
+      extended.CopyFrom(base, entry);
+    }
+  }
+  extended.Add("xl/chartsheets/sheet1.xml", chart);
+  platform_.AddFile("/home/user/chart.xlsx", extended.Finish());
+
+  Workbook& opened = app_.Workbooks().Open("/home/user/chart.xlsx");
+  ASSERT_EQ(opened.SheetCount(), 2);
+  EXPECT_EQ(opened.ActiveSheet().Name(), "テスト用紙 【40】");
+  EXPECT_EQ(opened.Sheets().Item("テスト用紙 【40】").PrintArea(), "$A$1:$U$24");
+  opened.Sheets().Item("ミラヴォ 同音・同訓").Range("Q1").SetValue(3);
+  files_.Save(opened, "/home/user/chart.xlsx");
+
+  const PackageReader saved =
+      PackageReader::Open(std::string(platform_.files().at("/home/user/chart.xlsx")), "saved");
+  EXPECT_EQ(saved.Read("xl/chartsheets/sheet1.xml"), chart);
+  pugi::xml_document workbook;
+  workbook.load_string(saved.Read("xl/workbook.xml").c_str());
+  std::vector<std::string> names;
+  for (pugi::xml_node sheet : workbook.child("workbook").child("sheets").children()) {
+    names.push_back(sheet.attribute("name").value());
+  }
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"グラフ1", "テスト用紙 【40】", "ミラヴォ 同音・同訓"}));
+  EXPECT_EQ(std::string(workbook.child("workbook")
+                            .child("definedNames")
+                            .child("definedName")
+                            .attribute("localSheetId")
+                            .value()),
+            "1");
+  EXPECT_EQ(std::string(workbook.child("workbook")
+                            .child("bookViews")
+                            .child("workbookView")
+                            .attribute("activeTab")
+                            .value()),
+            "1");
+  EXPECT_NE(saved.Read("xl/_rels/workbook.xml.rels").find("chartsheets/sheet1.xml"),
+            std::string::npos);
+  EXPECT_NE(saved.Read("[Content_Types].xml").find("/xl/chartsheets/sheet1.xml"),
+            std::string::npos);
+  app_.Workbooks().Close(opened);
+  Workbook& again = app_.Workbooks().Open("/home/user/chart.xlsx");
+  EXPECT_EQ(again.Sheets().Item("ミラヴォ 同音・同訓").Range("Q1").Value().number(), 3);
+  EXPECT_EQ(again.Sheets().Item("テスト用紙 【40】").PrintArea(), "$A$1:$U$24");
 }
 
 TEST_F(XlsxFilesTest, AFileThatIsNoWorkbookIsRefusedAndLeftAlone) {
