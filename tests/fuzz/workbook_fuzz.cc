@@ -42,8 +42,8 @@ std::string Values(const Workbook& book) {
     const Worksheet& sheet = book.SheetAt(index);
     out += sheet.Name() + "\n";
     sheet.ForEachCell({1, 1, kMaxFileRows, kMaxFileColumns}, [&out](int32_t row, const Cell& cell) {
-      out += std::to_string(row) + "," + std::to_string(cell.column) + "=" +
-             cell.value.AsText() + "\n";
+      out += std::to_string(row) + "," + std::to_string(cell.column) + "=" + cell.value.AsText() +
+             "\n";
     });
   }
   return out;
