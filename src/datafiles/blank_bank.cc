@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "datafiles/bank_columns.h"
 #include "host/application.h"
 #include "host/cell_format.h"
 #include "host/range.h"
@@ -15,25 +16,6 @@
 namespace tarquel::datafiles {
 
 namespace {
-
-// Widths and alignments of the bank's columns, set in this order. Every column is centred
-// vertically; only the narrow mark and count columns are centred horizontally, the others keep
-// the host's default.
-struct ColumnLayout {
-  const char* columns;
-  double width;
-  bool centred;
-};
-
-constexpr ColumnLayout kColumnLayouts[] = {
-    {"A:C", 4, false},  // two memos and the group mark
-    {"D", 40, false},   // the question sentence
-    {"E", 15, false},   // the answer
-    {"F:O", 4, true},   // a wrong or keep-out mark per attempt
-    {"P", 50, false},   // remarks
-    {"Q", 5, true},     // times set
-    {"R", 5, true},     // must appear
-};
 
 // A note's lines joined by line feeds, the host's line break inside a comment.
 std::string Lines(std::initializer_list<const char*> lines) {
@@ -104,13 +86,7 @@ void BuildBlankBank(host::Application& app) {
   app.Workbooks().Add();
   host::Worksheet& sheet = app.ActiveSheet();
   sheet.SetName(model::kBankSheetBaseName);
-  for (const ColumnLayout& layout : kColumnLayouts) {
-    const host::Range columns = sheet.Columns(layout.columns);
-    columns.Select();
-    columns.SetColumnWidth(layout.width);
-    columns.SetVerticalAlignment(host::VerticalAlignment::kCenter);
-    if (layout.centred) columns.SetHorizontalAlignment(host::HorizontalAlignment::kCenter);
-  }
+  LayOutBankColumns(sheet);
   sheet.Rows().SetRowHeight(kBlankBankRowHeight);
   sheet.Range("A1").Select();
   AddNotes(sheet);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "datafiles/bank_columns.h"
 #include "datafiles/sample_bank_text.h"
 #include "host/application.h"
 #include "host/cell_format.h"
@@ -15,31 +16,8 @@ namespace tarquel::datafiles {
 
 namespace {
 
-// Widths and alignments of the bank's columns, as a blank bank has them: every column centred
-// vertically, the narrow mark and count columns also horizontally.
-struct ColumnLayout {
-  const char* columns;
-  double width;
-  bool centred;
-};
-
-constexpr ColumnLayout kColumnLayouts[] = {
-    {"A:C", 4, false},  // two memos and the group mark
-    {"D", 40, false},   // the question sentence
-    {"E", 15, false},   // the answer
-    {"F:O", 4, true},   // a mark per attempt
-    {"P", 50, false},   // remarks
-    {"Q", 5, true},     // times set
-    {"R", 5, true},     // must appear
-};
-
 void LayOutSheet(host::Worksheet& sheet) {
-  for (const ColumnLayout& layout : kColumnLayouts) {
-    host::Range columns = sheet.Columns(layout.columns);
-    columns.SetColumnWidth(layout.width);
-    columns.SetVerticalAlignment(host::VerticalAlignment::kCenter);
-    if (layout.centred) columns.SetHorizontalAlignment(host::HorizontalAlignment::kCenter);
-  }
+  LayOutBankColumns(sheet);
   // A test sheet takes each question cell with its fonts, and D1's font for its answer rows.
   host::Range text = sheet.Columns("D:E");
   text.Font().SetName(kSampleFontName);
