@@ -35,9 +35,11 @@ constexpr char kPrintArea[] = "_xlnm.Print_Area";
 
 std::string Type(const char* name) { return std::string(kRelationshipType) + name; }
 
+constexpr std::string_view kFilePrefix = "ファイル「";
+
 [[noreturn]] void ThrowBadPackage(const std::string& file, const std::string& what) {
   throw HostError(HostError::kApplicationDefined,
-                  "ファイル「" + file + "」をブックとして読めません。" + what);
+                  std::string(kFilePrefix) + file + "」をブックとして読めません。" + what);
 }
 
 // The folder of a part ("xl/worksheets/sheet1.xml" -> "xl/worksheets/").
@@ -211,6 +213,16 @@ void ReadDefinedNames(const pugi::xml_node& workbook, const std::vector<ListedSh
 }  // namespace
 
 void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook& into) {
+  try {
+    ReadParts(std::move(bytes), name, into);
+  } catch (const HostError& error) {
+    // The parts' readers name the part and the place; the file is named here, once.
+    if (error.description().starts_with(kFilePrefix)) throw;
+    ThrowBadPackage(name, error.description());
+  }
+}
+
+void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& into) {
   auto origin = std::make_shared<PackageOrigin>(PackageReader::Open(std::move(bytes), name));
   const PackageReader& reader = origin->reader;
   if (!reader.Has("[Content_Types].xml"))

@@ -40,6 +40,8 @@ class XlsxFiles : public WorkbookFiles {
   static void ReadPackage(std::string bytes, const std::string& name, Workbook& into);
 
  private:
+  static void ReadParts(std::string bytes, const std::string& name, Workbook& into);
+
   Platform* platform_;
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <sstream>
 
 #include <pugixml.hpp>
@@ -202,6 +203,97 @@ TEST_F(XlsxFilesTest, AFileThatIsNoWorkbookIsRefusedAndLeftAlone) {
   EXPECT_EQ(app_.Workbooks().Count(), 1);
   EXPECT_EQ(HostErrorOf([&] { app_.Workbooks().Open("/home/user/none.xlsx"); }),
             HostError::kFileNotFound);
+}
+
+// A file the host cannot take is refused with a message that names it and says what is
+// wrong; nothing is opened and the file stays as it was.
+TEST_F(XlsxFilesTest, EveryKindOfBadFileIsRefusedWithItsReason) {
+  BuildBank();
+  const std::string good = XlsxFiles::WritePackage(*book_);
+  const PackageReader base = PackageReader::Open(good, "good.xlsx");
+  // The good package with `part` replaced (or left out, for nullopt), and `extra` added.
+  auto package = [&](const std::string& part, std::optional<std::string> replacement,
+                     const std::string& extra_name = "", const std::string& extra = "") {
+    PackageWriter writer;
+    for (const std::string& entry : base.EntryNames()) {
+      if (entry != part) {
+        writer.CopyFrom(base, entry);
+      } else if (replacement) {
+        writer.Add(entry, *replacement);
+      }
+    }
+    if (!extra_name.empty()) writer.Add(extra_name, extra);
+    return writer.Finish();
+  };
+  auto replaced = [&](const std::string& part, const std::string& from, const std::string& to) {
+    std::string text = base.Read(part);
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << part << ": " << from;
+    return package(part, text.replace(at, from.size(), to));
+  };
+  // The same bytes with every occurrence of one entry name changed to another of its length,
+  // as a hostile archive would name it.
+  auto renamed = [&](const std::string& from, const std::string& to) {
+    std::string bytes = good;
+    for (std::size_t at = 0; (at = bytes.find(from, at)) != std::string::npos; at += to.size()) {
+      bytes.replace(at, from.size(), to);
+    }
+    return bytes;
+  };
+  // The same bytes with the compressed data of the style sheet overwritten.
+  auto corrupted = [&] {
+    std::string bytes = good;
+    const std::size_t at = bytes.find("xl/styles.xml") + std::string("xl/styles.xml").size();
+    bytes.replace(at + 4, 16, 16, 'x');
+    return bytes;
+  };
+  const std::string sheet = "xl/worksheets/sheet2.xml";  // the bank
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* reason;  // part of the message
+  };
+  const std::vector<Case> cases = {
+      {"not a zip", "just some text, not a package", "zip 形式のファイルではありません"},
+      {"a truncated zip", good.substr(0, good.size() / 2), "壊れ"},
+      {"a corrupt entry", corrupted(), "壊れ"},
+      {"an entry climbing out", renamed("xl/styles.xml", "../styles.xml"), ".."},
+      {"an absolute entry", renamed("xl/styles.xml", "/l/styles.xml"), "styles.xml"},
+      {"a zip bomb", package("", std::nullopt, "xl/media/zeros.bin", std::string(4 << 20, '\0')),
+       "zeros.bin"},
+      {"a document type",
+       replaced("xl/workbook.xml", "<workbook", "<!DOCTYPE x [<!ENTITY a \"b\">]><workbook"),
+       "DOCTYPE"},
+      {"an entity", replaced("xl/sharedStrings.xml", "<t>", "<t>&a;"), "&a;"},
+      {"no workbook part", package("xl/workbook.xml", std::nullopt), "xl/workbook.xml"},
+      {"a shared string out of range", replaced(sheet, "<v>1</v>", "<v>99</v>"), "99"},
+      {"a style out of range", replaced(sheet, "<c r=\"C1\"", "<c r=\"C1\" s=\"99\""), "99"},
+      {"a cell outside the sheet", replaced(sheet, "r=\"C1\"", "r=\"XFE1\""), "XFE1"},
+      {"text that is not UTF-8", replaced("xl/sharedStrings.xml", "<t>", "<t>\xff"), "UTF-8"},
+      {"two sheets of one name",
+       replaced("xl/workbook.xml", "name=\"テスト用紙 【40】\"", "name=\"ミラヴォ 同音・同訓\""),
+       "ミラヴォ 同音・同訓"},
+      {"a protected workbook",
+       std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), "パスワード"},
+      {"a legacy worksheet",
+       std::string("\x09\x08\x10\x00\x00\x06\x05\x00", 8) + std::string(504, '\0'),
+       "xlsx 形式で保存し直して"},
+  };
+  for (const Case& bad : cases) {
+    SCOPED_TRACE(bad.what);
+    const std::string path = "/home/user/bad.xlsx";
+    platform_.AddFile(path, bad.bytes);
+    std::string message;
+    try {
+      app_.Workbooks().Open(path);
+    } catch (const HostError& error) {
+      message = error.description();
+    }
+    EXPECT_NE(message.find("bad.xlsx"), std::string::npos) << message;
+    EXPECT_NE(message.find(bad.reason), std::string::npos) << message;
+    EXPECT_TRUE(platform_.files().at(path) == bad.bytes) << "the file is left as it was";
+    EXPECT_EQ(app_.Workbooks().Count(), 1) << "nothing is opened";
+  }
 }
 
 TEST_F(XlsxFilesTest, AFailedSaveLeavesTheOldFile) {
