@@ -388,6 +388,12 @@ TEST_F(FixtureTest, TheLibreOfficeBankOpensWithWhatItHolds) {
 class FixtureRoundTripTest : public FixtureTest,
                              public ::testing::WithParamInterface<const char*> {};
 
+// Opened and saved untouched, another program's workbook is the file it was, byte for byte.
+TEST_P(FixtureRoundTripTest, AnUntouchedWorkbookIsSavedAsTheFileItWas) {
+  Workbook& original = Open(GetParam());
+  EXPECT_TRUE(XlsxFiles::WritePackage(original) == FixtureBytes(GetParam()));
+}
+
 TEST_P(FixtureRoundTripTest, SavingWithoutChangeKeepsTheModel) {
   Workbook& original = Open(GetParam());
   Workbook& saved = SaveAndOpen(original, GetParam());
