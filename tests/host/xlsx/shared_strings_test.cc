@@ -193,6 +193,32 @@ TEST_F(SharedStringsTest, RefusesDamagedItemsNamingPartAndIndex) {
   EXPECT_THROW(ReadSharedStrings(Parse("<styleSheet/>"), &fonts_), HostError);
 }
 
+// A big table is read in parts at once: the items keep their order, and a damaged item is
+// named by its index whichever part it is in.
+TEST_F(SharedStringsTest, BigTablesReadInOrderAndNameTheirDamagedItem) {
+  constexpr int kItems = 20000;
+  auto table = [&](int damaged) {
+    std::string xml = std::string(kSstOpen) + ">";
+    for (int i = 0; i < kItems; ++i) {
+      xml += i == damaged ? "<si><foo/></si>" : "<si><t>" + std::to_string(i) + "</t></si>";
+    }
+    return Parse(xml + "</sst>");
+  };
+  const std::vector<Text> items = ReadSharedStrings(table(-1), &fonts_);
+  ASSERT_EQ(items.size(), static_cast<std::size_t>(kItems));
+  for (int i : {0, 9999, 10000, kItems - 1}) EXPECT_EQ(items[i].text, std::to_string(i));
+  for (int damaged : {5, 15000}) {
+    try {
+      ReadSharedStrings(table(damaged), &fonts_);
+      ADD_FAILURE() << "accepted item " << damaged;
+    } catch (const HostError& error) {
+      EXPECT_NE(error.description().find("の文字列 " + std::to_string(damaged) + " "),
+                std::string::npos)
+          << error.description();
+    }
+  }
+}
+
 // Whatever a text's runs and phonetics say, the text is written whole and reads back.
 TEST_F(SharedStringsTest, WritesAllOfTheTextWhenRunsDoNotCoverIt) {
   const Text text = Rich("abcdef", {{1, 2, Bold()}, {4, 10, std::nullopt}},
