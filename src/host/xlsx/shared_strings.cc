@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <future>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -545,25 +544,6 @@ std::size_t SharedStringTable::Add(const Text& text) {
   return items_.size() - 1;
 }
 
-namespace {
-
-// Reads items [first, last) of `items` into `out`, which has room for them.
-void ReadItems(const std::vector<pugi::xml_node>& items, std::size_t first, std::size_t last,
-               const std::vector<Font>* style_fonts, std::vector<Text>& out) {
-  RunFonts run_fonts;
-  for (std::size_t index = first; index < last; ++index) {
-    try {
-      out[index] = ParseItem(items[index], style_fonts, nullptr, run_fonts);
-    } catch (const BadItem& problem) {
-      ThrowApplicationDefined(std::string(kSharedStringsPart) + " の文字列 " +
-                              std::to_string(index) + PositionOf(items[index]) + ": " +
-                              problem.what());
-    }
-  }
-}
-
-}  // namespace
-
 std::vector<Text> ReadSharedStrings(const pugi::xml_document& sst_doc,
                                     const std::vector<Font>* style_fonts) {
   const pugi::xml_node sst = sst_doc.document_element();
@@ -571,28 +551,19 @@ std::vector<Text> ReadSharedStrings(const pugi::xml_document& sst_doc,
     ThrowApplicationDefined(std::string(kSharedStringsPart) +
                             " の最上位の要素が <sst> ではありません。");
   }
-  std::vector<pugi::xml_node> items;
+  std::vector<Text> items;
+  RunFonts run_fonts;
   for (const pugi::xml_node& si : sst.children()) {
-    if (si.type() == pugi::node_element && LocalName(si) == "si") items.push_back(si);
+    if (si.type() != pugi::node_element || LocalName(si) != "si") continue;
+    try {
+      items.push_back(ParseItem(si, style_fonts, nullptr, run_fonts));
+    } catch (const BadItem& problem) {
+      ThrowApplicationDefined(std::string(kSharedStringsPart) + " の文字列 " +
+                              std::to_string(items.size()) + PositionOf(si) + ": " +
+                              problem.what());
+    }
   }
-  std::vector<Text> texts(items.size());
-  // A big table is read in two halves at once; the document is only read, and each half
-  // fills its own items. The first problem in the table's order is the one reported.
-  constexpr std::size_t kReadAloneBelow = 8192;
-  const std::size_t half = items.size() < kReadAloneBelow ? items.size() : items.size() / 2;
-  std::future<void> second_half;
-  if (half < items.size()) {
-    second_half = std::async(std::launch::async,
-                             [&] { ReadItems(items, half, items.size(), style_fonts, texts); });
-  }
-  try {
-    ReadItems(items, 0, half, style_fonts, texts);
-  } catch (...) {
-    if (second_half.valid()) second_half.wait();
-    throw;
-  }
-  if (second_half.valid()) second_half.get();
-  return texts;
+  return items;
 }
 
 std::string WriteSharedStrings(const SharedStringTable& table) {
