@@ -193,8 +193,8 @@ TEST_F(SharedStringsTest, RefusesDamagedItemsNamingPartAndIndex) {
   EXPECT_THROW(ReadSharedStrings(Parse("<styleSheet/>"), &fonts_), HostError);
 }
 
-// A big table is read in parts at once: the items keep their order, and a damaged item is
-// named by its index whichever part it is in.
+// A big table keeps its items in order, and a damaged item is named by its index wherever it
+// stands.
 TEST_F(SharedStringsTest, BigTablesReadInOrderAndNameTheirDamagedItem) {
   constexpr int kItems = 20000;
   auto table = [&](int damaged) {
