@@ -1,7 +1,6 @@
 #include "host/xlsx/xlsx_files.h"
 
 #include <algorithm>
-#include <future>
 #include <map>
 #include <memory>
 #include <set>
@@ -282,19 +281,6 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
     listed.push_back({nullptr, -1});
     entries.push_back({entry, rel});
   }
-  // Parsing a big sheet part takes about as long as reading the shared strings, and neither
-  // needs the other: the next sheet part is parsed on a second thread meanwhile, one ahead.
-  auto parse_ahead = [&](std::size_t index) {
-    if (index >= entries.size()) return std::future<pugi::xml_document>();
-    const std::string& part = entries[index].rel->target;
-    return std::async(std::launch::async, [bytes = reader.Read(part), part] {
-      pugi::xml_document doc;
-      ParseXml(bytes, part, doc);
-      return doc;
-    });
-  };
-  std::future<pugi::xml_document> next_part = parse_ahead(0);
-
   std::vector<Text> strings;
   if (const Relationship* r = FindByType(origin->workbook_relationships, Type("sharedStrings"));
       r && reader.Has(r->target)) {
@@ -312,8 +298,6 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
     const pugi::xml_node entry = entries[index].entry;
     const Relationship* rel = entries[index].rel;
     const std::string sheet_name = entry.attribute("name").value();
-    pugi::xml_document part = next_part.get();
-    next_part = parse_ahead(index + 1);
     Worksheet* sheet = nullptr;
     try {
       sheet = &into.InsertSheet(into.SheetCount() + 1, sheet_name);
@@ -323,6 +307,8 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
     const std::string state = entry.attribute("state").value();
     if (state == "hidden") sheet->SetVisibility(SheetVisibility::kHidden);
     if (state == "veryHidden") sheet->SetVisibility(SheetVisibility::kVeryHidden);
+    pugi::xml_document part;
+    ParseXml(reader.Read(rel->target), rel->target, part);
     ReadSheet(std::move(part), {rel->target, &styles.cell_styles, &strings, &styles.fonts}, *sheet);
     origin->modelled_parts.insert(rel->target);
     origin->modelled_parts.insert(RelsOf(rel->target));
