@@ -535,12 +535,27 @@ SharedStringTable::SharedStringTable(StyleFontIndex font_index)
 std::size_t SharedStringTable::Add(const Text& text) {
   ++uses_;
   const std::size_t hash = HashText(text);
-  const auto [first, last] = index_.equal_range(hash);
-  for (auto it = first; it != last; ++it) {
-    if (SameText(items_[it->second], text)) return it->second;
+  // Kept at most half full, so that a search meets an empty slot soon.
+  if ((items_.size() + 1) * 2 > slots_.size()) {
+    std::vector<uint32_t> grown(std::max<std::size_t>(64, slots_.size() * 2), 0);
+    const std::size_t mask = grown.size() - 1;
+    for (uint32_t slot : slots_) {
+      if (slot == 0) continue;
+      std::size_t at = hashes_[slot - 1] & mask;
+      while (grown[at] != 0) at = (at + 1) & mask;
+      grown[at] = slot;
+    }
+    slots_ = std::move(grown);
+  }
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = hash & mask;
+  for (; slots_[at] != 0; at = (at + 1) & mask) {
+    const std::size_t index = slots_[at] - 1;
+    if (hashes_[index] == hash && SameText(items_[index], text)) return index;
   }
   items_.push_back(text);
-  index_.emplace(hash, items_.size() - 1);
+  hashes_.push_back(hash);
+  slots_[at] = static_cast<uint32_t>(items_.size());
   return items_.size() - 1;
 }
 

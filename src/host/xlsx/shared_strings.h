@@ -15,7 +15,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -83,7 +82,11 @@ class SharedStringTable {
  private:
   StyleFontIndex font_index_;
   std::vector<Text> items_;
-  std::unordered_multimap<std::size_t, std::size_t> index_;  // hash of a text -> its index
+  // An open-addressing index: each slot holds an item's index + 1 (0: empty), at the place its
+  // hash leads to or the next free one after. A table's texts number in the tens of thousands,
+  // and a node per entry would cost more than the texts' own comparisons.
+  std::vector<uint32_t> slots_;
+  std::vector<std::size_t> hashes_;  // of items_, by index
   std::size_t uses_ = 0;
 };
 
