@@ -34,21 +34,11 @@ std::string PlainText(const pugi::xml_node& text) {
 // prefixes, so that the element can be written back as it came.
 bool HasRunsToKeep(const pugi::xml_node& text) {
   bool runs = false;
-  bool prefixed = false;
   for (pugi::xml_node node : text.children("r")) runs = runs || node.child("rPr");
-  struct Walker : pugi::xml_tree_walker {
-    bool* prefixed;
-    bool for_each(pugi::xml_node& node) override {
-      if (node.type() == pugi::node_element &&
-          std::string_view(node.name()).find(':') != std::string_view::npos) {
-        *prefixed = true;
-      }
-      return !*prefixed;
-    }
-  } walker;
-  walker.prefixed = &prefixed;
-  pugi::xml_node copy = text;
-  copy.traverse(walker);
+  const pugi::xml_node prefixed = text.find_node([](const pugi::xml_node& node) {
+    return node.type() == pugi::node_element &&
+           std::string_view(node.name()).find(':') != std::string_view::npos;
+  });
   return runs && !prefixed;
 }
 

@@ -104,18 +104,6 @@ FileAttributes OtherAttributes(const pugi::xml_node& node,
 // Where a problem is, for its message; built only when there is one.
 using Place = std::function<std::string()>;
 
-StyleTable::Id StyleOf(const SheetReadContext& context, const pugi::xml_node& node,
-                       const Place& where) {
-  const pugi::xml_attribute s = node.attribute("s");
-  if (!s) return StyleTable::kDefault;
-  const uint32_t index = s.as_uint();
-  if (index >= context.xf_styles->size()) {
-    ThrowBadSheet(context.part,
-                  where() + " の書式番号 " + std::to_string(index) + " がありません。");
-  }
-  return (*context.xf_styles)[index];
-}
-
 // The parts of a <c> element, gathered in one pass over its attributes and children: a sheet
 // has hundreds of thousands of them, and looking each name up separately costs most of a read.
 struct CellElement {
@@ -172,13 +160,14 @@ CellValue ReadValue(const CellElement& c, const SheetReadContext& context, const
   return CellValue(number);
 }
 
-StyleTable::Id CellStyleOf(const SheetReadContext& context, const pugi::xml_attribute& s,
-                           const Place& where) {
+// The style a row's or a cell's s attribute names; `where` says which row or cell.
+StyleTable::Id StyleOf(const SheetReadContext& context, const pugi::xml_attribute& s,
+                       const Place& where) {
   if (!s) return StyleTable::kDefault;
   uint32_t index = 0;
   if (!ParseWhole(std::string_view(s.value()), &index) || index >= context.xf_styles->size()) {
     ThrowBadSheet(context.part,
-                  "セル " + where() + " の書式番号 " + std::string(s.value()) + " がありません。");
+                  where() + " の書式番号 " + std::string(s.value()) + " がありません。");
   }
   return (*context.xf_styles)[index];
 }
@@ -225,7 +214,7 @@ void ReadCell(const pugi::xml_node& c, int32_t r, int32_t* next_column,
                          kMaxFileColumns);
   };
   Cell& cell = sheet.FileCellAt(r, column);
-  cell.style = CellStyleOf(context, element.s, where);
+  cell.style = StyleOf(context, element.s, [&where] { return "セル " + where(); });
   cell.value = ReadValue(element, context, where);
   cell.show_phonetic = element.ph;
   if (element.f) {
@@ -248,7 +237,7 @@ void ReadRows(const pugi::xml_node& sheet_data, const SheetReadContext& context,
     RowInfo info;
     if (Flag(row, "customHeight")) info.height = row.attribute("ht").as_double();
     if (Flag(row, "customFormat"))
-      info.style = StyleOf(context, row, [r] { return "行 " + std::to_string(r); });
+      info.style = StyleOf(context, row.attribute("s"), [r] { return "行 " + std::to_string(r); });
     info.hidden = Flag(row, "hidden");
     info.file_attributes =
         OtherAttributes(row, {"r", "customHeight", "s", "customFormat", "hidden", "spans"});
