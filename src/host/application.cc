@@ -27,17 +27,6 @@ Workbook& Workbooks::Add() const {
   return added;
 }
 
-namespace {
-
-// Splits a path at its last '/' into folder and file name.
-std::pair<std::string, std::string> SplitPath(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return {"", path};
-  return {path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
-}
-
-}  // namespace
-
 Workbook& Workbooks::Open(const std::string& file_name) const {
   for (auto& open : app_->workbooks_) {
     if (!open->Path().empty() && open->FullName() == file_name) {
@@ -49,7 +38,7 @@ Workbook& Workbooks::Open(const std::string& file_name) const {
     throw HostError(HostError::kApplicationDefined,
                     "「" + file_name + "」を開けません。ブックのファイルを読む機能がありません。");
   }
-  auto [folder, name] = SplitPath(file_name);
+  auto [folder, name] = SplitFileName(file_name);
   auto workbook = std::make_unique<Workbook>(*app_, name);
   app_->files_->Load(file_name, *workbook);  // throws; nothing was added yet
   if (workbook->SheetCount() == 0) {

@@ -39,6 +39,24 @@ void Workbook::SetLocation(std::string path, std::string name) {
   name_ = std::move(name);
 }
 
+std::pair<std::string, std::string> SplitFileName(const std::string& file_name) {
+  const std::size_t slash = file_name.rfind('/');
+  if (slash == std::string::npos) return {"", file_name};
+  return {file_name.substr(0, slash == 0 ? 1 : slash), file_name.substr(slash + 1)};
+}
+
+void Workbook::SaveAs(const std::string& file_name) {
+  WorkbookFiles* files = application_->workbook_files();
+  if (files == nullptr) {
+    throw HostError(
+        HostError::kApplicationDefined,
+        "「" + file_name + "」に保存できません。ブックのファイルを書く機能がありません。");
+  }
+  files->Save(*this, file_name);  // throws; the location stays as it was
+  auto [folder, name] = SplitFileName(file_name);
+  SetLocation(std::move(folder), std::move(name));
+}
+
 Worksheet* Workbook::FindSheet(const std::string& name) const {
   for (const auto& sheet : sheets_) {
     if (sheet->Name() == name) return sheet.get();

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/cell_format.h"
@@ -34,6 +35,10 @@ class Sheets {
   Workbook* workbook_;
 };
 
+// Splits a full file name at its last '/' into folder and file name ("/a/b.xlsx" gives "/a"
+// and "b.xlsx", "/b.xlsx" gives "/" and "b.xlsx", "b.xlsx" gives "" and "b.xlsx").
+std::pair<std::string, std::string> SplitFileName(const std::string& file_name);
+
 class Workbook {
  public:
   Workbook(Application& application, std::string name);
@@ -48,6 +53,11 @@ class Workbook {
   const std::string& Path() const { return path_; }
   std::string FullName() const;
   void SetLocation(std::string path, std::string name);
+
+  // Writes the workbook to `file_name` through the application's WorkbookFiles and makes that
+  // its location, as the host's SaveAs does. Throws the host's run-time error when the file
+  // cannot be written; the workbook keeps its old location then.
+  void SaveAs(const std::string& file_name);
 
   host::Sheets Sheets() { return host::Sheets(*this); }
   int SheetCount() const { return static_cast<int>(sheets_.size()); }

@@ -136,7 +136,7 @@ void AddPageSetup(const PageSetup& setup, Hasher& h) {
   }
 }
 
-void AddSheet(const Worksheet& sheet, Hasher& h) {
+void AddSheet(const Worksheet& sheet, bool with_view, Hasher& h) {
   h.Add(sheet.Name());
   h.Add(uint64_t{static_cast<uint8_t>(sheet.visibility())});
   h.Add(uint64_t{sheet.file_origin != nullptr});
@@ -177,23 +177,28 @@ void AddSheet(const Worksheet& sheet, Hasher& h) {
   h.Count(sheet.print_area().size());
   for (const CellRect& area : sheet.print_area()) AddRect(area, h);
   h.Add(uint64_t{sheet.view().show_gridlines} << 32 | static_cast<uint32_t>(sheet.view().zoom));
+  if (!with_view) return;
   h.Count(sheet.selection().size());
   for (const CellRect& area : sheet.selection()) AddRect(area, h);
   h.Add(uint64_t{static_cast<uint32_t>(sheet.active_cell().first)} << 32 |
         static_cast<uint32_t>(sheet.active_cell().second));
 }
 
-}  // namespace
-
-uint64_t WorkbookFingerprint(const Workbook& workbook) {
+uint64_t Fingerprint(const Workbook& workbook, bool with_view) {
   Hasher h;
   h.Count(static_cast<std::size_t>(workbook.SheetCount()));
   for (int index = 1; index <= workbook.SheetCount(); ++index) {
     const Worksheet& sheet = workbook.SheetAt(index);
-    AddSheet(sheet, h);
-    h.Add(uint64_t{&sheet == &workbook.ActiveSheet()});
+    AddSheet(sheet, with_view, h);
+    if (with_view) h.Add(uint64_t{&sheet == &workbook.ActiveSheet()});
   }
   return h.value();
 }
+
+}  // namespace
+
+uint64_t WorkbookFingerprint(const Workbook& workbook) { return Fingerprint(workbook, true); }
+
+uint64_t ContentFingerprint(const Workbook& workbook) { return Fingerprint(workbook, false); }
 
 }  // namespace tarquel::host::xlsx

@@ -18,6 +18,11 @@ namespace tarquel::host::xlsx {
 
 uint64_t WorkbookFingerprint(const Workbook& workbook);
 
+// The fingerprint less where the user is looking: which sheet is active and each sheet's
+// selection and active cell. Moving about a workbook does not make it need saving; changing
+// what it holds does.
+uint64_t ContentFingerprint(const Workbook& workbook);
+
 }  // namespace tarquel::host::xlsx
 
 #endif  // TARQUEL_HOST_XLSX_FINGERPRINT_H_

@@ -11,6 +11,7 @@
 #include <pugixml.hpp>
 
 #include "host/platform/memory_platform.h"
+#include "host/xlsx/fingerprint.h"
 #include "host/xlsx/package.h"
 #include "support/host_fixture.h"
 
@@ -305,6 +306,21 @@ TEST_F(XlsxFilesTest, AFailedSaveLeavesTheOldFile) {
   EXPECT_EQ(platform_.files().at("/home/user/bank.xlsx"), "old bytes");
 }
 
+TEST_F(XlsxFilesTest, SaveAsWritesTheFileAndMovesTheWorkbookThere) {
+  BuildBank();
+  platform_.CreateFolder("/home/user/tests");
+  book_->SaveAs("/home/user/tests/bank.xlsx");
+  EXPECT_EQ(book_->Path(), "/home/user/tests");
+  EXPECT_EQ(book_->Name(), "bank.xlsx");
+  EXPECT_TRUE(platform_.files().contains("/home/user/tests/bank.xlsx"));
+
+  platform_.FailNextWrite();
+  EXPECT_EQ(HostErrorOf([&] { book_->SaveAs("/home/user/other.xlsx"); }),
+            HostError::kPathFileAccess);
+  EXPECT_EQ(book_->FullName(), "/home/user/tests/bank.xlsx") << "a failed save moves nothing";
+  EXPECT_FALSE(platform_.files().contains("/home/user/other.xlsx"));
+}
+
 // An untouched workbook gives its file back byte for byte; any change the writer would carry
 // makes it write the workbook anew, and the change is in the file.
 class UnchangedWorkbookTest : public XlsxFilesTest {
@@ -396,6 +412,20 @@ TEST_F(UnchangedWorkbookTest, EveryKindOfChangeIsWritten) {
     EXPECT_TRUE(change.seen(reread));
     app_.Workbooks().Close(opened);
   }
+}
+
+// Moving about a workbook leaves its content fingerprint alone; changing what it holds does not.
+TEST_F(UnchangedWorkbookTest, TheContentFingerprintIgnoresWhereTheUserLooks) {
+  Workbook& opened = OpenBank();
+  const uint64_t content = ContentFingerprint(opened);
+  const uint64_t whole = WorkbookFingerprint(opened);
+  Worksheet& bank = opened.Sheets().Item("ミラヴォ 同音・同訓");
+  opened.ActivateSheet(bank);
+  bank.Range("E1:E3").Select();
+  EXPECT_EQ(ContentFingerprint(opened), content);
+  EXPECT_NE(WorkbookFingerprint(opened), whole) << "the file keeps the view, so saving does";
+  bank.Range("F1").SetValue("X");
+  EXPECT_NE(ContentFingerprint(opened), content);
 }
 
 }  // namespace
