@@ -99,6 +99,13 @@ PrintForm::PrintForm(host::Ui& ui, model::Body& body)
   CommandButton4.on_click = [this] { CommandButton4_Click(); };
 }
 
+std::pair<host::TextBox*, int> PrintForm::BoxForSetting(std::string_view key_name) {
+  for (const Field& field : fields_) {
+    if (key_name == field.key.name) return {field.box, field.page};
+  }
+  return {nullptr, -1};
+}
+
 void PrintForm::OnActivate() {
   host::Application& app = body_.HostApp();
   host::Worksheet& active = app.ActiveSheet();

@@ -11,6 +11,8 @@
 #define TARQUEL_PAPER_PRINT_FORM_H_
 
 #include <array>
+#include <string_view>
+#include <utility>
 
 #include "host/forms/controls.h"
 #include "host/forms/form.h"
@@ -54,6 +56,10 @@ class PrintForm : public host::Form {
   host::CommandButton CommandButton2{*this, "CommandButton2"};  // 設定値リセット
   host::CommandButton CommandButton3{*this, "CommandButton3"};  // 保存せずに閉じる
   host::CommandButton CommandButton4{*this, "CommandButton4"};  // 保存して閉じる
+
+  // The text box that holds the setting `key_name` ("Qs", "C1-20", ...) and the page it is on,
+  // or a null box for a key the dialog does not show.
+  std::pair<host::TextBox*, int> BoxForSetting(std::string_view key_name);
 
  protected:
   // UserForm_Activate: needs a test sheet in the workbook and one of them active; fills the
