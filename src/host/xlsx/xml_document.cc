@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -27,6 +28,16 @@ bool IsXmlChar(uint32_t c) {
          (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// True when the eight bytes at `bytes` are all in 0x20..0x7F. A byte below 0x20 sets its high
+// bit when 0x20 is taken from it; a borrow crossing into the next byte can only set more.
+bool AllPrintableAscii(const char* bytes) {
+  constexpr uint64_t kHighBits = 0x8080808080808080u;
+  constexpr uint64_t kSpaces = 0x2020202020202020u;
+  uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return ((word | (word - kSpaces)) & kHighBits) == 0;
+}
+
 struct Finding {
   std::size_t offset;
   std::string what;
@@ -39,6 +50,9 @@ struct Finding {
 std::optional<Finding> FirstBadCharacter(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
+    // Most of a sheet part is printable ASCII, which needs no check: eight bytes at a time.
+    while (text.size() - i >= 8 && AllPrintableAscii(text.data() + i)) i += 8;
+    if (i == text.size()) break;
     const auto lead = static_cast<unsigned char>(text[i]);
     int length = 1;
     uint32_t code = lead;
@@ -150,7 +164,9 @@ std::optional<Finding> ScanMarkup(std::string_view text) {
       if (length == 0) return BadReference(text, i);
       i += length;
     } else if (c != '<') {
-      ++i;
+      // Text: on to the next markup or reference.
+      const std::size_t next = text.find_first_of("<&", i);
+      i = next == std::string_view::npos ? text.size() : next;
     } else if (text.substr(i, 4) == "<!--") {
       i = skip_past(i + 4, "-->");
     } else if (text.substr(i, 9) == "<![CDATA[") {
