@@ -9,6 +9,9 @@ packages=(
   clang-format clang libclang-rt-14-dev
   libzip-dev libpugixml-dev
   libreoffice-calc-nogui python3-openpyxl
+  # Printing to PDF: the IPA fonts share the metrics of the Japanese fonts workbooks name, Noto
+  # CJK covers the rest; the tests read the PDFs back with poppler-utils.
+  fonts-ipafont-mincho fonts-ipafont-gothic fonts-noto-cjk poppler-utils
 )
 
 missing=()
