@@ -1,0 +1,488 @@
+#include "tarquel/commands.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <typeindex>
+
+#include "datafiles/file_sentaku.h"
+#include "host/host_error.h"
+#include "host/range.h"
+#include "host/workbook.h"
+#include "kanjigrade/form1.h"
+#include "macros/data_workbook_macros.h"
+#include "model/body.h"
+#include "model/test_sheet.h"
+#include "paper/print_form.h"
+#include "settings/keys.h"
+#include "tarquel/print_pdf.h"
+#include "tarquel/session.h"
+#include "tarquel/terminal_ui.h"
+#include "testgen/user_form1.h"
+
+namespace tarquel::cli {
+
+namespace {
+
+// How a subcommand works on the workbook: what it does once start-up has opened it, and
+// whether what it changed is saved.
+struct WorkbookCommand {
+  std::function<void(Session&)> run = {};
+  bool saves = true;
+  std::optional<std::string> output = {};  // -o
+  // Runs once the workbook is saved, unless the command stopped: prints what was saved.
+  std::function<ExitStatus(Session&)> after_save = {};
+};
+
+// A file name as the history should keep it: absolute and without "." or "..".
+std::string FullPath(const std::string& path) {
+  return std::filesystem::absolute(path).lexically_normal().string();
+}
+
+void PrintHostError(const Terminal& terminal, const host::HostError& error) {
+  terminal.err << TerminalText(error.Display()) << "\n";
+}
+
+// Answers the data file dialog of start-up: the workbook named goes through ファイルを開く,
+// the sample through サンプルデータを開く; without either, a person at a terminal chooses.
+void ScriptOpening(TerminalUi& ui, const Invocation& inv) {
+  if (inv.sample) {
+    ui.SetScript(typeid(datafiles::FILE_Sentaku), {Press("Sample")});
+    return;
+  }
+  if (!inv.bank.empty()) {
+    ui.QueueFileName(FullPath(inv.bank));
+    ui.SetScript(typeid(datafiles::FILE_Sentaku), {Press("Command3")});
+    return;
+  }
+  if (!ui.terminal().interactive) {
+    throw UsageError(
+        "give the workbook to work on (BANK): without a terminal there is no one to choose it "
+        "in the data file dialog");
+  }
+}
+
+// A workbook that was never saved gets a name from the person at the terminal, if any.
+std::optional<std::string> SaveTarget(Session& session, const WorkbookCommand& command,
+                                      const Terminal& terminal) {
+  if (command.output) return FullPath(*command.output);
+  if (!session.workbook()->Path().empty()) return std::nullopt;  // in place
+  if (terminal.interactive) {
+    const std::optional<std::string> name = terminal.Ask("Save the new workbook as: ");
+    if (name && !name->empty()) return FullPath(*name);
+  }
+  return "";
+}
+
+// Saves what the command changed, where it belongs; says so, or why it could not.
+ExitStatus SaveChanges(Session& session, const WorkbookCommand& command, const Terminal& terminal) {
+  if (!session.Changed()) {
+    if (command.output) {
+      terminal.out << "Nothing changed: " << *command.output << " was not written.\n";
+    }
+    return kExitOk;
+  }
+  const std::optional<std::string> target = SaveTarget(session, command, terminal);
+  if (target && target->empty()) {
+    terminal.err << "The new workbook was not saved: give -o OUT.xlsx to save it.\n";
+    return kExitFile;
+  }
+  try {
+    session.Save(target);
+  } catch (const host::HostError& error) {
+    PrintHostError(terminal, error);
+    return kExitFile;
+  }
+  terminal.out << "Saved " << session.workbook()->FullName() << "\n";
+  return kExitOk;
+}
+
+ExitStatus RunOnWorkbook(TerminalUi& ui, host::Platform& platform, const WorkbookCommand& command) {
+  const Terminal& terminal = ui.terminal();
+  Session session(ui, platform);
+  try {
+    session.Start();
+  } catch (const host::HostError& error) {
+    PrintHostError(terminal, error);
+    return kExitFile;
+  }
+  if (session.workbook() == nullptr || ui.stopped()) {
+    terminal.err << "The data file dialog opened no workbook.\n";
+    return kExitStopped;
+  }
+  ExitStatus status = kExitOk;
+  try {
+    command.run(session);
+    if (ui.stopped()) status = kExitStopped;
+    if (command.saves) status = std::max(status, SaveChanges(session, command, terminal));
+  } catch (const host::HostError& error) {
+    // A command cut short by a run-time error leaves its work half done: the file keeps what
+    // it had, as when the user closes the workbook without saving.
+    PrintHostError(terminal, error);
+    status = kExitStopped;
+  }
+  if (status == kExitOk && command.after_save) status = command.after_save(session);
+  try {
+    session.End();
+  } catch (const host::HostError& error) {
+    PrintHostError(terminal, error);
+    return kExitFile;
+  }
+  return status;
+}
+
+// Prints `sheet_name` of the session's workbook to `pdf_path`.
+bool PrintPdf(Session& session, const std::string& sheet_name, const std::string& pdf_path,
+              const Terminal& terminal) {
+  const std::optional<app::PdfError> error =
+      app::PrintSheetToPdf(*session.workbook(), sheet_name, FullPath(pdf_path), session.platform());
+  if (error) {
+    terminal.err << error->message << "\n";
+    return false;
+  }
+  terminal.out << "Printed " << sheet_name << " to " << pdf_path << "\n";
+  return true;
+}
+
+// --- make-test --------------------------------------------------------------------------------
+
+struct TestSummary {
+  bool made = false;
+  std::string sheet = {};
+  int32_t pages = 0;
+  int32_t questions = 0;
+  std::string code = {};
+};
+
+TestSummary SummariseTest(model::Body& body, host::Workbook& workbook) {
+  TestSummary summary{.made = true, .sheet = std::string(model::TestSheetName(body.use_sheet40))};
+  const model::GenerationState& state = body.generation;
+  summary.pages = state.test_page_count;
+  for (int32_t position = 1; position <= state.set_group_count; ++position) {
+    summary.questions += state.groups[state.selected_groups[position] - 1].row_count;
+  }
+  host::Worksheet& sheet = workbook.Sheets().Item(summary.sheet);
+  summary.code = sheet.Cells(model::RowsPerPage(body.use_sheet40), model::kSideColumn).Text();
+  return summary;
+}
+
+DialogScript MakeTestScript(const Invocation& inv, Session& session, TestSummary& summary) {
+  DialogScript script;
+  if (inv.first_group) script.push_back(TypeInto("T1", *inv.first_group));
+  if (inv.last_group) script.push_back(TypeInto("T2", *inv.last_group));
+  if (inv.group_count) script.push_back(TypeInto("T3", *inv.group_count));
+  if (inv.code) script.push_back(TypeInto("T4", *inv.code));
+  if (inv.ignore_wrong) script.push_back(SetTicked("CBox", *inv.ignore_wrong));
+  if (inv.exclude_set) script.push_back(SetTicked("CheckBox1", *inv.exclude_set));
+  if (inv.must_appear) script.push_back(SetTicked("CheckBox2", *inv.must_appear));
+  if (inv.per_page40) script.push_back(SetTicked("TB1", *inv.per_page40));
+  script.push_back(Press("CommandButton1"));  // 作成
+  script.push_back(Inspect([&session, &summary](host::Form& form) {
+    // 作成 becomes 再作成 once a test has been made.
+    if (static_cast<testgen::UserForm1&>(form).CommandButton1.caption() == "再作成") {
+      summary = SummariseTest(session.body(), *session.workbook());
+    }
+  }));
+  script.push_back(Press("CommandButton2"));  // 閉じる
+  return script;
+}
+
+ExitStatus MakeTest(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  TestSummary summary;
+  WorkbookCommand command{.output = inv.output};
+  command.run = [&](Session& session) {
+    session.ActivateBankSheet();
+    ui.SetScript(typeid(testgen::UserForm1), MakeTestScript(inv, session, summary));
+    session.RunMacro("M_START");
+    if (!summary.made) {
+      ui.MarkStopped();
+      return;
+    }
+    ui.terminal().out << "Made " << summary.sheet << " in " << session.workbook()->Name() << ": "
+                      << summary.pages << (summary.pages == 1 ? " page, " : " pages, ")
+                      << summary.questions << " questions, test code " << summary.code << "\n";
+  };
+  if (inv.pdf) {
+    command.after_save = [&](Session& session) {
+      return PrintPdf(session, summary.sheet, *inv.pdf, ui.terminal()) ? kExitOk : kExitFile;
+    };
+  }
+  return RunOnWorkbook(ui, platform, command);
+}
+
+// --- the review commands ----------------------------------------------------------------------
+
+ExitStatus OnTestSheet(const Invocation& inv, TerminalUi& ui, host::Platform& platform,
+                       const char* macro) {
+  WorkbookCommand command{.output = inv.output};
+  command.run = [&](Session& session) {
+    session.ActivateTestSheet(inv.per_page40);
+    session.RunMacro(macro);
+  };
+  return RunOnWorkbook(ui, platform, command);
+}
+
+ExitStatus OnSelectedCell(const Invocation& inv, TerminalUi& ui, host::Platform& platform,
+                          const char* macro) {
+  WorkbookCommand command{.output = inv.output};
+  command.run = [&](Session& session) {
+    session.Select(inv.cell);
+    session.RunMacro(macro);
+  };
+  return RunOnWorkbook(ui, platform, command);
+}
+
+ExitStatus Jump(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  WorkbookCommand command{.saves = false};
+  command.run = [&](Session& session) {
+    session.Select(inv.cell);
+    session.RunMacro("M_GoJUMP");
+    if (!ui.stopped()) ui.terminal().out << session.ActiveCellReference() << "\n";
+  };
+  return RunOnWorkbook(ui, platform, command);
+}
+
+ExitStatus Report(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  WorkbookCommand command{.saves = false};
+  command.run = [&](Session& session) {
+    session.ActivateBankSheet();
+    switch (inv.report) {
+      case ReportKind::kWrong:
+        session.RunMacro("M_NG_Report");
+        break;
+      case ReportKind::kMust:
+        session.RunMacro("M_HITU_Report");
+        break;
+      case ReportKind::kDuplicates:
+        session.RunMacro("M_RepeatKanji");
+        break;
+    }
+  };
+  return RunOnWorkbook(ui, platform, command);
+}
+
+ExitStatus Furigana(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  if (!inv.reading && !ui.terminal().interactive) {
+    throw UsageError("furigana needs --reading TEXT: there is no terminal to ask for it");
+  }
+  ui.SetReading(inv.reading);
+  return OnSelectedCell(inv, ui, platform, "M_Edit_Furigana");
+}
+
+// --- paper ------------------------------------------------------------------------------------
+
+// The settings of each page of the paper dialog, in the order the dialog shows them.
+constexpr std::array<const settings::Key*, 7> kPaper40Keys = {
+    &settings::kNumberRow40,  &settings::kQuestionRow40, &settings::kAnswerRow40,
+    &settings::kBandSpacer40, &settings::kPageFoot40,    &settings::kSlotWidth40,
+    &settings::kSideWidth40};
+constexpr std::array<const settings::Key*, 6> kPaper20Keys = {
+    &settings::kNumberRow20, &settings::kQuestionRow20, &settings::kAnswerRow20,
+    &settings::kPageFoot20,  &settings::kSlotWidth20,   &settings::kSideWidth20};
+
+void PrintPaperValues(paper::PrintForm& form, std::ostream& out) {
+  const bool page40 = form.MultiPage1.value() == paper::PrintForm::kPage40;
+  out << form.MultiPage1.page(form.MultiPage1.value()).caption << " (" << form.caption() << ")\n";
+  auto print = [&](const settings::Key* key) {
+    const host::TextBox* box = form.BoxForSetting(key->name).first;
+    out << "  " << key->name << " = " << box->value() << "\n";
+  };
+  if (page40) {
+    for (const settings::Key* key : kPaper40Keys) print(key);
+  } else {
+    for (const settings::Key* key : kPaper20Keys) print(key);
+  }
+}
+
+DialogScript PaperScript(const Invocation& inv, std::ostream& out, std::ostream& err) {
+  DialogScript script;
+  for (const auto& [key, value] : inv.settings) {
+    script.push_back([key, value, &err](host::Form& form) {
+      auto& paper = static_cast<paper::PrintForm&>(form);
+      auto [box, page] = paper.BoxForSetting(key);
+      if (paper.MultiPage1.value() != page && !paper.SelectPage(paper.MultiPage1, page)) {
+        err << key << " is on the page \"" << paper.MultiPage1.page(page).caption
+            << "\", which cannot be chosen: the workbook has no such test sheet.\n";
+        return false;
+      }
+      return paper.Type(*box, value);
+    });
+  }
+  // The last box typed into is checked when it is left, before anything is shown or pressed.
+  if (!inv.settings.empty()) script.push_back([](host::Form& form) { return form.Tab(); });
+  if (inv.reset) script.push_back(Press("CommandButton2"));  // 設定値リセット
+  script.push_back(Inspect(
+      [&out](host::Form& form) { PrintPaperValues(static_cast<paper::PrintForm&>(form), out); }));
+  if (inv.pdf) script.push_back(Press("CommandButton1"));  // 印刷プレビュー
+  const bool store = !inv.settings.empty() || inv.reset;
+  script.push_back(Press(store ? "CommandButton4" : "CommandButton3"));  // 保存して / せずに閉じる
+  return script;
+}
+
+ExitStatus Paper(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  for (const auto& [key, value] : inv.settings) {
+    const bool known = std::ranges::any_of(kPaper40Keys, [&](auto* k) { return key == k->name; }) ||
+                       std::ranges::any_of(kPaper20Keys, [&](auto* k) { return key == k->name; });
+    if (!known) {
+      throw UsageError("paper has no setting \"" + key +
+                       "\"; the keys are No Qs As Bi1 Bi2 C1 C2 No20 Qs20 As20 Bi2-20 C1-20 C2-20");
+    }
+  }
+  bool printed = true;
+  WorkbookCommand command{.output = inv.output};
+  command.run = [&](Session& session) {
+    if (inv.pdf) {
+      ui.SetPrintPreview([&](const std::vector<host::Worksheet*>& sheets) {
+        for (const host::Worksheet* sheet : sheets) {
+          printed = PrintPdf(session, sheet->Name(), *inv.pdf, ui.terminal()) && printed;
+        }
+      });
+    }
+    session.ActivateTestSheet(inv.per_page40);
+    ui.SetScript(typeid(paper::PrintForm), PaperScript(inv, ui.terminal().out, ui.terminal().err));
+    session.RunMacro("M_SetPaper");
+  };
+  const ExitStatus status = RunOnWorkbook(ui, platform, command);
+  return status == kExitOk && !printed ? kExitFile : status;
+}
+
+// --- kanji grades -----------------------------------------------------------------------------
+
+ExitStatus KanjiGrade(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  std::ostream& out = ui.terminal().out;
+  auto print = Inspect([&out](host::Form& form) {
+    auto& grades = static_cast<kanjigrade::Form1&>(form);
+    out << "== " << grades.caption() << " ==\n" << TerminalText(grades.Text1.value()) << "\n";
+  });
+  DialogScript script;
+  if (inv.missing) script.push_back(Press("CD1"));
+  script.push_back(print);
+  script.push_back(Press("Command1"));  // 閉じる
+  WorkbookCommand command{.saves = false};
+  command.run = [&](Session& session) {
+    session.Select(inv.cell);
+    ui.SetScript(typeid(kanjigrade::Form1), std::move(script));
+    session.RunMacro("M_Command2");
+  };
+  return RunOnWorkbook(ui, platform, command);
+}
+
+// --- data files -------------------------------------------------------------------------------
+
+ExitStatus NewBank(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  const std::string target = FullPath(inv.bank);
+  if (platform.FileExists(target) || platform.FolderExists(target)) {
+    ui.terminal().err << target << " exists already; it was not overwritten.\n";
+    return kExitFile;
+  }
+  ui.SetScript(typeid(datafiles::FILE_Sentaku), {Press("Command1")});  // 空白テンプレート
+  WorkbookCommand command{.output = target};
+  command.run = [](Session&) {};
+  return RunOnWorkbook(ui, platform, command);
+}
+
+void PrintHistory(datafiles::FILE_Sentaku& dialog, std::ostream& out) {
+  out << "History:\n";
+  for (int i = 0; i < datafiles::FILE_Sentaku::kHistorySize; ++i) {
+    const host::CommandButton& entry = dialog.CMD[i];
+    out << "  " << (i + 1) << "  " << entry.caption();
+    if (!entry.tooltip().empty()) {
+      out << "  " << entry.tooltip() << (entry.enabled() ? "" : "  (missing)");
+    }
+    out << "\n";
+  }
+  out << "Sample: " << (dialog.Sample.enabled() ? dialog.sample_path() : dialog.Sample.caption())
+      << "\n";
+}
+
+ExitStatus History(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  std::ostream& out = ui.terminal().out;
+  auto print = Inspect(
+      [&out](host::Form& form) { PrintHistory(static_cast<datafiles::FILE_Sentaku&>(form), out); });
+  DialogScript script{print};
+  if (inv.clear) {
+    script.push_back(Press("Command2"));  // 履歴クリア
+    script.push_back(print);
+  }
+  // Closing the dialog builds a blank bank, which is left unsaved.
+  ui.SetScript(typeid(datafiles::FILE_Sentaku), std::move(script));
+  WorkbookCommand command{.saves = false};
+  command.run = [](Session&) {};
+  return RunOnWorkbook(ui, platform, command);
+}
+
+ExitStatus Version(TerminalUi& ui, host::Platform& platform) {
+  ui.SetScript(typeid(datafiles::FILE_Sentaku), {});  // closed at once
+  WorkbookCommand command{.saves = false};
+  command.run = [](Session& session) { session.RunMacro("M_QVersion"); };
+  return RunOnWorkbook(ui, platform, command);
+}
+
+ExitStatus Macro(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  const auto macros = app::DataWorkbookMacros();
+  if (std::ranges::none_of(macros, [&](const app::Macro& m) { return inv.macro == m.name; })) {
+    std::string names;
+    for (const app::Macro& m : macros) names += std::string(names.empty() ? "" : " ") + m.name;
+    throw UsageError("the workbook has no macro \"" + inv.macro + "\"; it has " + names);
+  }
+  WorkbookCommand command{.output = inv.output};
+  command.run = [&](Session& session) {
+    if (!inv.cell.empty()) session.Select(inv.cell);
+    session.RunMacro(inv.macro);
+  };
+  return RunOnWorkbook(ui, platform, command);
+}
+
+bool OpensBank(Command command) {
+  return command != Command::kNewBank && command != Command::kHistory &&
+         command != Command::kVersion && command != Command::kHelp;
+}
+
+}  // namespace
+
+ExitStatus RunCommand(const Invocation& inv, const Terminal& terminal, host::Platform& platform) {
+  if (inv.command == Command::kHelp) {
+    terminal.out << (inv.help_topic.empty() ? OverviewHelp() : CommandHelp(inv.help_topic));
+    return kExitOk;
+  }
+  TerminalUi ui(terminal);
+  ui.QueueAnswers(inv.answers);
+  if (OpensBank(inv.command)) ScriptOpening(ui, inv);
+  switch (inv.command) {
+    case Command::kMakeTest:
+      return MakeTest(inv, ui, platform);
+    case Command::kShowAnswers:
+      return OnTestSheet(inv, ui, platform, "M_InPutAns");
+    case Command::kEraseAnswers:
+      return OnTestSheet(inv, ui, platform, "M_ANS_DEL");
+    case Command::kMarkWrong:
+      return OnSelectedCell(inv, ui, platform, "M_ThisQSisNG");
+    case Command::kMarkMust:
+      return OnSelectedCell(inv, ui, platform, "M_ThisQSisHITU");
+    case Command::kJump:
+      return Jump(inv, ui, platform);
+    case Command::kReport:
+      return Report(inv, ui, platform);
+    case Command::kFurigana:
+      return Furigana(inv, ui, platform);
+    case Command::kPaper:
+      return Paper(inv, ui, platform);
+    case Command::kKanjiGrade:
+      return KanjiGrade(inv, ui, platform);
+    case Command::kNewBank:
+      return NewBank(inv, ui, platform);
+    case Command::kHistory:
+      return History(inv, ui, platform);
+    case Command::kVersion:
+      return Version(ui, platform);
+    case Command::kMacro:
+      return Macro(inv, ui, platform);
+    case Command::kHelp:
+      break;
+  }
+  return kExitOk;
+}
+
+}  // namespace tarquel::cli

@@ -1,0 +1,44 @@
+// Presenting the add-in's dialogs at a terminal. A command that knows what the user wants
+// answers a dialog with a script: the user's actions in order (type into a box, tick a check
+// box, press a button), each through the form's own user actions so that a box is checked when
+// it is left, exactly as by hand. With no script and a person at the terminal, the dialog is
+// drawn as text and the person acts on it line by line.
+#ifndef TARQUEL_APP_TARQUEL_DIALOG_PRESENTER_H_
+#define TARQUEL_APP_TARQUEL_DIALOG_PRESENTER_H_
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/forms/form.h"
+#include "tarquel/terminal.h"
+
+namespace tarquel::cli {
+
+// One action on a shown form. Returns false when the form refused it (a box that would not be
+// left, a control the user cannot reach), which ends the script.
+using DialogStep = std::function<bool(host::Form&)>;
+using DialogScript = std::vector<DialogStep>;
+
+// The user typing `text` into the text box `control`.
+DialogStep TypeInto(std::string control, std::string text);
+// The user pressing the command button `control`.
+DialogStep Press(std::string control);
+// The user clicking the check box or toggle button `control` when it is not `on` already.
+DialogStep SetTicked(std::string control, bool on);
+// Something the command does between actions (prints what the dialog shows, say).
+DialogStep Inspect(std::function<void(host::Form&)> look);
+
+// Runs the steps in order while the form is shown. Returns false when a step was refused.
+bool RunScript(host::Form& form, const DialogScript& script);
+
+// The form as text: its caption, then each control the user can see, numbered.
+std::string DrawForm(const host::Form& form);
+
+// Lets the person at `terminal` act on the form until it closes, or the input ends (which
+// closes it as its close box would).
+void PresentInteractively(host::Form& form, const Terminal& terminal);
+
+}  // namespace tarquel::cli
+
+#endif  // TARQUEL_APP_TARQUEL_DIALOG_PRESENTER_H_

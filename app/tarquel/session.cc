@@ -1,0 +1,118 @@
+#include "tarquel/session.h"
+
+#include "host/address.h"
+#include "host/host_error.h"
+#include "host/range.h"
+#include "host/workbook.h"
+#include "host/xlsx/fingerprint.h"
+#include "macros/data_workbook_macros.h"
+#include "model/bank_sheet.h"
+#include "model/test_sheet.h"
+#include "sample/install_sample.h"
+#include "settings/keys.h"
+#include "settings/settings_file.h"
+#include "tarquel/invocation.h"
+
+namespace tarquel::cli {
+
+Session::Session(host::Ui& ui, host::Platform& platform)
+    : platform_(&platform), files_(platform), app_(ui), add_in_(app_, platform) {
+  app_.SetWorkbookFiles(&files_);
+  app::BindSheetActivate(app_, add_in_);
+}
+
+void Session::Start() {
+  app::InstallSampleWorkbook(app_, *platform_, files_);
+  app::WorkbookOpen(add_in_);
+  workbook_ = app_.ActiveWorkbook();
+  if (workbook_ != nullptr) content_at_start_ = host::xlsx::ContentFingerprint(*workbook_);
+}
+
+void Session::Select(const std::string& reference) {
+  if (workbook_ == nullptr) throw UsageError("no workbook is open to select " + reference + " in");
+  std::string sheet_name;
+  std::string address = reference;
+  if (const std::size_t bang = reference.rfind('!'); bang != std::string::npos) {
+    sheet_name = reference.substr(0, bang);
+    address = reference.substr(bang + 1);
+    if (sheet_name.size() >= 2 && sheet_name.front() == '\'' && sheet_name.back() == '\'') {
+      sheet_name = sheet_name.substr(1, sheet_name.size() - 2);
+    }
+  }
+  if (!sheet_name.empty()) {
+    host::Worksheet* sheet = workbook_->FindSheet(sheet_name);
+    if (sheet == nullptr) {
+      throw UsageError("\"" + workbook_->Name() + "\" has no sheet named \"" + sheet_name + "\"");
+    }
+    workbook_->ActivateSheet(*sheet);
+  }
+  if (!host::ParseA1Reference(address)) {
+    throw UsageError("\"" + address + "\" is not a cell or range (such as D3, A1:C4 or E:E)");
+  }
+  app_.Range(address).Select();
+}
+
+void Session::ActivateBankSheet() {
+  if (workbook_ == nullptr) return;
+  host::Worksheet* bank = nullptr;
+  for (int index = 1; index <= workbook_->SheetCount(); ++index) {
+    host::Worksheet& sheet = workbook_->SheetAt(index);
+    if (!model::IsBankSheetName(sheet.Name())) continue;
+    if (bank != nullptr) return;  // several: the command says so
+    bank = &sheet;
+  }
+  if (bank != nullptr) workbook_->ActivateSheet(*bank);
+}
+
+void Session::ActivateTestSheet(std::optional<bool> per_page40) {
+  if (workbook_ == nullptr) return;
+  const std::string active = workbook_->ActiveSheet().Name();
+  if (!per_page40) {
+    if (active == model::kTestSheet40Name || active == model::kTestSheet20Name) {
+      per_page40 = active == model::kTestSheet40Name;
+    } else {
+      const bool has40 = workbook_->FindSheet(model::kTestSheet40Name) != nullptr;
+      const bool has20 = workbook_->FindSheet(model::kTestSheet20Name) != nullptr;
+      if (has40 != has20) {
+        per_page40 = has40;
+      } else {
+        const settings::Key& key = settings::kUseSheet40;
+        per_page40 =
+            settings::ReadSetting(body().Settings(), key.name, key.default_value) == "True";
+      }
+    }
+  }
+  if (host::Worksheet* sheet =
+          workbook_->FindSheet(std::string(model::TestSheetName(*per_page40)))) {
+    workbook_->ActivateSheet(*sheet);
+  }
+}
+
+std::string Session::ActiveCellReference() {
+  return app_.ActiveSheet().Name() + "!" +
+         app_.ActiveCell().Address(host::ReferenceStyle::kA1, false);
+}
+
+void Session::RunMacro(std::string_view name) {
+  if (!app::RunMacro(add_in_, name)) {
+    throw UsageError("the workbook has no macro named \"" + std::string(name) + "\"");
+  }
+}
+
+bool Session::Changed() const {
+  if (workbook_ == nullptr) return false;
+  if (workbook_->Path().empty()) return true;
+  return host::xlsx::ContentFingerprint(*workbook_) != content_at_start_;
+}
+
+void Session::Save(const std::optional<std::string>& output) {
+  if (workbook_ == nullptr) return;
+  workbook_->SaveAs(output.value_or(workbook_->FullName()));
+}
+
+void Session::End() {
+  if (workbook_ != nullptr) workbook_->Activate();
+  app::WorkbookBeforeClose(add_in_);
+}
+
+}  // namespace tarquel::cli

@@ -1,0 +1,129 @@
+#include "tarquel/terminal_ui.h"
+
+#include <ostream>
+#include <typeinfo>
+
+#include "host/range.h"
+#include "host/utf16.h"
+#include "host/worksheet.h"
+#include "model/bank_sheet.h"
+#include "shell/version_info.h"
+
+namespace tarquel::cli {
+
+namespace {
+
+// The host's own title, for a message box that has none.
+constexpr char kHostTitle[] = "Tarquel";
+
+void PrintMessage(std::ostream& out, const std::string& prompt,
+                  const std::optional<std::string>& caption) {
+  out << "[" << caption.value_or(kHostTitle) << "]";
+  const std::string text = TerminalText(prompt);
+  out << (text.find('\n') == std::string::npos ? " " : "\n") << text << "\n";
+}
+
+}  // namespace
+
+bool IsResultMessage(const std::string& prompt, const std::optional<std::string>& caption) {
+  if (!caption) return prompt.find(" 行目：") != std::string::npos;  // the duplicate list
+  return *caption == std::string(shell::kAddInTitle) + " バージョン情報" || *caption == "終了" ||
+         *caption == "同音・同訓" || *caption == "必出総数" ||
+         model::IsBankSheetName(*caption);  // a wrong-answer count, titled with the bank
+}
+
+void TerminalUi::QueueAnswers(const std::vector<bool>& answers) {
+  answers_.insert(answers_.end(), answers.begin(), answers.end());
+}
+
+host::MessageAnswer TerminalUi::MessageBox(const std::string& prompt, host::MessageButtons buttons,
+                                           const std::optional<std::string>& caption) {
+  if (buttons == host::MessageButtons::kYesNo) {
+    PrintMessage(terminal_.out, prompt, caption);
+    return AnswerYesNo() ? host::MessageAnswer::kYes : host::MessageAnswer::kNo;
+  }
+  if (IsResultMessage(prompt, caption)) {
+    PrintMessage(terminal_.out, prompt, caption);
+  } else {
+    PrintMessage(terminal_.err, prompt, caption);
+    stopped_ = true;
+  }
+  return host::MessageAnswer::kOk;
+}
+
+bool TerminalUi::AnswerYesNo() {
+  if (!answers_.empty()) {
+    const bool yes = answers_.front();
+    answers_.pop_front();
+    terminal_.out << (yes ? "Yes" : "No") << "\n";
+    return yes;
+  }
+  if (terminal_.interactive) {
+    while (true) {
+      const std::optional<std::string> line = terminal_.Ask("(y/n) ");
+      if (!line) return false;
+      if (*line == "y" || *line == "Y" || *line == "yes") return true;
+      if (*line == "n" || *line == "N" || *line == "no") return false;
+    }
+  }
+  terminal_.out << "No\n";
+  terminal_.err << "(answered No: there is no terminal to ask; --yes answers Yes)\n";
+  return false;
+}
+
+std::string TerminalUi::GetOpenFilename(const std::vector<host::FileFilter>&) {
+  if (!file_names_.empty()) {
+    std::string path = std::move(file_names_.front());
+    file_names_.pop_front();
+    return path;
+  }
+  if (!terminal_.interactive) return "False";
+  const std::optional<std::string> line = terminal_.Ask("File to open (empty to cancel): ");
+  return line && !line->empty() ? *line : "False";
+}
+
+void TerminalUi::PlaySound(host::SystemSound) {}
+
+void TerminalUi::EditPhonetics(host::Range& selection) {
+  std::optional<std::string> reading = reading_;
+  if (!reading && terminal_.interactive) {
+    std::string shown;
+    for (const host::PhoneticRun& run : selection.PhoneticRuns()) shown += run.text;
+    reading =
+        terminal_.Ask("Reading of " + selection.Text() + " [" + shown + "] (empty keeps it): ");
+    if (reading && reading->empty()) reading.reset();
+  }
+  if (!reading) return;
+  const std::string text = selection.Value().AsText();
+  selection.SetPhoneticRuns(
+      {{0, static_cast<uint32_t>(host::Utf16Length(text)), std::move(*reading)}});
+}
+
+void TerminalUi::PrintPreview(const std::vector<host::Worksheet*>& sheets) {
+  if (preview_) {
+    preview_(sheets);
+    return;
+  }
+  for (const host::Worksheet* sheet : sheets) {
+    terminal_.out << "(print preview of " << sheet->Name()
+                  << ": paper --preview OUT.pdf prints it)\n";
+  }
+}
+
+void TerminalUi::ShowModal(host::Form& form) {
+  const auto script = scripts_.find(typeid(form));
+  if (script != scripts_.end()) {
+    const DialogScript steps = std::move(script->second);
+    scripts_.erase(script);
+    if (!RunScript(form, steps)) stopped_ = true;
+    return;
+  }
+  if (terminal_.interactive) {
+    PresentInteractively(form, terminal_);
+    return;
+  }
+  terminal_.err << "(closed the dialog \"" << form.caption()
+                << "\": there is no terminal to present it)\n";
+}
+
+}  // namespace tarquel::cli

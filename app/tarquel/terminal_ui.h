@@ -1,0 +1,76 @@
+// TerminalUi is the host's user interface at a terminal: message boxes are printed with their
+// captions, Yes/No questions are answered from the command line (--yes, --no) or asked, the
+// file-open dialog takes the file the command names or asks for one, and dialogs are answered
+// by the command's script or presented to the person at the terminal.
+//
+// It keeps count of how a command ended: a message box that is not a command's result (a
+// check that stopped it, a refused value, an error) marks the run as stopped.
+#ifndef TARQUEL_APP_TARQUEL_TERMINAL_UI_H_
+#define TARQUEL_APP_TARQUEL_TERMINAL_UI_H_
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <typeindex>
+#include <vector>
+
+#include "host/ui.h"
+#include "tarquel/dialog_presenter.h"
+#include "tarquel/terminal.h"
+
+namespace tarquel::cli {
+
+// True for the message boxes that are what a command was run for (a report's count, the
+// version), as opposed to a check that stopped it or an error.
+bool IsResultMessage(const std::string& prompt, const std::optional<std::string>& caption);
+
+class TerminalUi : public host::Ui {
+ public:
+  explicit TerminalUi(const Terminal& terminal) : terminal_(terminal) {}
+
+  const Terminal& terminal() const { return terminal_; }
+
+  // Answers to the coming Yes/No questions, in order (true: Yes).
+  void QueueAnswers(const std::vector<bool>& answers);
+  // The file the next file-open dialog returns.
+  void QueueFileName(std::string path) { file_names_.push_back(std::move(path)); }
+  // The reading the phonetic guide editor gives the cells.
+  void SetReading(std::optional<std::string> reading) { reading_ = std::move(reading); }
+  // What the print preview does with the sheets; without it the preview is only announced.
+  void SetPrintPreview(std::function<void(const std::vector<host::Worksheet*>&)> preview) {
+    preview_ = std::move(preview);
+  }
+  // How the next showing of the dialog class `form_type` is answered.
+  void SetScript(std::type_index form_type, DialogScript script) {
+    scripts_[form_type] = std::move(script);
+  }
+
+  // A check, a refused value or an error stopped the command.
+  bool stopped() const { return stopped_; }
+  void MarkStopped() { stopped_ = true; }
+
+  host::MessageAnswer MessageBox(const std::string& prompt, host::MessageButtons buttons,
+                                 const std::optional<std::string>& caption) override;
+  std::string GetOpenFilename(const std::vector<host::FileFilter>& filters) override;
+  void PlaySound(host::SystemSound sound) override;
+  void EditPhonetics(host::Range& selection) override;
+  void PrintPreview(const std::vector<host::Worksheet*>& sheets) override;
+  void ShowModal(host::Form& form) override;
+
+ private:
+  bool AnswerYesNo();
+
+  const Terminal& terminal_;
+  std::deque<bool> answers_;
+  std::deque<std::string> file_names_;
+  std::optional<std::string> reading_;
+  std::function<void(const std::vector<host::Worksheet*>&)> preview_;
+  std::map<std::type_index, DialogScript> scripts_;
+  bool stopped_ = false;
+};
+
+}  // namespace tarquel::cli
+
+#endif  // TARQUEL_APP_TARQUEL_TERMINAL_UI_H_

@@ -1,0 +1,394 @@
+// The tarquel program run as a user runs it: a process with its own home folder, real
+// workbook files, its output and exit status. The sample bank is the one the program installs
+// into the data folder on its first run.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/application.h"
+#include "host/platform/posix_platform.h"
+#include "host/range.h"
+#include "host/workbook.h"
+#include "host/worksheet.h"
+#include "host/xlsx/xlsx_files.h"
+#include "model/bank_sheet.h"
+#include "support/scripted_ui.h"
+#include "support/sheet_dump.h"
+
+extern char** environ;
+
+namespace tarquel::app {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr char kBankSheet[] = "ミラヴォ 同音・同訓";
+constexpr char kTest40[] = "テスト用紙 【40】";
+
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A home folder of its own for each test, and the program run in it.
+class TarquelProgramTest : public ::testing::Test {
+ protected:
+  TarquelProgramTest() {
+    char pattern[] = "/tmp/tarquel-e2e-XXXXXX";
+    home_ = mkdtemp(pattern);
+    // The first run puts the sample bank into the data folder.
+    const ProgramRun version = Tarquel({"version"});
+    EXPECT_EQ(version.status, 0) << version.err;
+    sample_ = home_ / "Documents" / "ソルネア保存データ" / "同音同訓【サンプルデータ】.xlsx";
+  }
+  ~TarquelProgramTest() override { fs::remove_all(home_); }
+
+  // Runs the program in the home folder with standard input from /dev/null (no terminal).
+  ProgramRun Tarquel(const std::vector<std::string>& args) {
+    std::vector<std::string> env = {"HOME=" + home_.string(),
+                                    "XDG_CONFIG_HOME=" + (home_ / ".config").string(),
+                                    "LANG=C.UTF-8"};
+    if (const char* path = std::getenv("PATH")) env.push_back(std::string("PATH=") + path);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> argv_text = {TARQUEL_PROGRAM};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argv_text) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    const fs::path out = home_ / ".out";
+    const fs::path err = home_ / ".err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addchdir_np(&actions, home_.c_str());
+    pid_t pid = 0;
+    ProgramRun run;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+      int wait_status = 0;
+      waitpid(pid, &wait_status, 0);
+      run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = ReadAll(out);
+    run.err = ReadAll(err);
+    return run;
+  }
+
+  // A copy of the sample bank in the home folder.
+  fs::path CopyOfSample(const std::string& name) {
+    const fs::path copy = home_ / name;
+    fs::copy_file(sample_, copy);
+    return copy;
+  }
+
+  // Opens a workbook the program wrote, as another session of the host would.
+  host::Workbook& Open(const fs::path& path) { return app_.Workbooks().Open(path.string()); }
+
+  fs::path home_;
+  fs::path sample_;
+  testing::ScriptedUi ui_;
+  host::PosixPlatform platform_;
+  host::xlsx::XlsxFiles files_{platform_};
+  host::Application app_{ui_};
+
+ private:
+  void SetUp() override { app_.SetWorkbookFiles(&files_); }
+};
+
+// The bank row whose question (column D) is `question`, or 0.
+int32_t BankRowOf(host::Worksheet& bank, const std::string& question) {
+  for (int32_t row = 1; row <= bank.LastRowWithCells(); ++row) {
+    if (bank.Cells(row, 4).Text() == question) return row;
+  }
+  return 0;
+}
+
+TEST_F(TarquelProgramTest, MakesATestFromTheSampleBank) {
+  const fs::path bank = CopyOfSample("bank.xlsx");
+  const std::string before = ReadAll(bank);
+  const ProgramRun run = Tarquel({"make-test", "bank.xlsx", "--per-page", "40", "--count", "10",
+                                  "--code", "2024", "-o", "test.xlsx"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("Made テスト用紙 【40】 in bank.xlsx: "));
+  EXPECT_THAT(run.out, HasSubstr("test code 2024[1-85]10"));
+  EXPECT_EQ(ReadAll(bank), before) << "-o leaves the bank's own file alone";
+
+  host::Workbook& made = Open(home_ / "test.xlsx");
+  host::Worksheet& test = made.Sheets().Item(kTest40);
+  host::Worksheet& sheet = made.Sheets().Item(kBankSheet);
+  const std::string first_question = test.Range("T2").Text();
+  ASSERT_FALSE(first_question.empty());
+  const int32_t row = BankRowOf(sheet, first_question);
+  ASSERT_GT(row, 0) << "the question comes from the bank";
+  EXPECT_EQ(test.Range("U8").Text(), "2024[1-85]10") << "the test code on the page";
+  EXPECT_FALSE(sheet.Cells(row, 17).Text().empty()) << "the question was counted as set";
+}
+
+TEST_F(TarquelProgramTest, PrintsTheTestToPdfBesideTheWorkbook) {
+  if (std::system("command -v soffice >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "LibreOffice is not installed";
+  }
+  const ProgramRun no_folder = Tarquel({"make-test", "--sample", "--per-page", "40", "--code", "11",
+                                        "-o", "out/test.xlsx", "--pdf", "out/test.pdf"});
+  EXPECT_EQ(no_folder.status, 3) << "the folder to save in must exist";
+  EXPECT_THAT(no_folder.err, HasSubstr("out/test.xlsx"));
+  EXPECT_FALSE(fs::exists(home_ / "out" / "test.pdf"));
+
+  fs::create_directory(home_ / "out");
+  const ProgramRun printed = Tarquel({"make-test", "--sample", "--per-page", "40", "--code", "11",
+                                      "-o", "out/test.xlsx", "--pdf", "out/test.pdf"});
+  ASSERT_EQ(printed.status, 0) << printed.err;
+  EXPECT_THAT(printed.out, HasSubstr("Printed テスト用紙 【40】 to out/test.pdf"));
+  EXPECT_EQ(ReadAll(home_ / "out" / "test.pdf").substr(0, 5), "%PDF-");
+}
+
+TEST_F(TarquelProgramTest, TheSameTestCodeMakesTheSameSheetTwice) {
+  CopyOfSample("bank.xlsx");
+  for (const char* out : {"a.xlsx", "b.xlsx"}) {
+    const ProgramRun run = Tarquel({"make-test", "bank.xlsx", "--per-page", "20", "--range", "3-60",
+                                    "--count", "12", "--code", "99", "-o", out});
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+  const std::string a =
+      testing::DumpSheet(Open(home_ / "a.xlsx").Sheets().Item("テスト用紙 【20】"));
+  const std::string b =
+      testing::DumpSheet(Open(home_ / "b.xlsx").Sheets().Item("テスト用紙 【20】"));
+  EXPECT_THAT(a, HasSubstr("99[3-60]12"));
+  EXPECT_EQ(a, b);
+}
+
+TEST_F(TarquelProgramTest, ShowsAndErasesTheAnswers) {
+  CopyOfSample("bank.xlsx");
+  ASSERT_EQ(Tarquel({"make-test", "bank.xlsx", "--per-page", "40", "--code", "5"}).status, 0);
+
+  const ProgramRun shown = Tarquel({"show-answers", "bank.xlsx"});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_THAT(shown.out, HasSubstr("Saved "));
+  {
+    host::Workbook& book = Open(home_ / "bank.xlsx");
+    host::Worksheet& test = book.Sheets().Item(kTest40);
+    host::Worksheet& bank = book.Sheets().Item(kBankSheet);
+    const int32_t row = BankRowOf(bank, test.Range("T2").Text());
+    ASSERT_GT(row, 0);
+    EXPECT_EQ(test.Range("T3").Text(), bank.Cells(row, 5).Text()) << "the answer under it";
+    app_.Workbooks().Close(book);
+  }
+  const ProgramRun erased = Tarquel({"erase-answers", "bank.xlsx", "--per-page", "40"});
+  ASSERT_EQ(erased.status, 0) << erased.err;
+  host::Workbook& book = Open(home_ / "bank.xlsx");
+  EXPECT_EQ(book.Sheets().Item(kTest40).Range("T3").Text(), "");
+}
+
+TEST_F(TarquelProgramTest, MarksAQuestionWrongFromTheTestSheet) {
+  CopyOfSample("bank.xlsx");
+  ASSERT_EQ(Tarquel({"make-test", "bank.xlsx", "--per-page", "40", "--code", "8"}).status, 0);
+  std::string question;
+  int32_t row = 0;
+  {
+    host::Workbook& book = Open(home_ / "bank.xlsx");
+    question = book.Sheets().Item(kTest40).Range("T2").Text();
+    row = BankRowOf(book.Sheets().Item(kBankSheet), question);
+    app_.Workbooks().Close(book);
+  }
+  ASSERT_GT(row, 0);
+  const ProgramRun run = Tarquel({"mark-wrong", "bank.xlsx", "--cell", "テスト用紙 【40】!T2"});
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  host::Worksheet& bank = Open(home_ / "bank.xlsx").Sheets().Item(kBankSheet);
+  // The X goes into the first attempt column (F ..) that was empty.
+  int32_t marks = 0;
+  for (int32_t column = 6; column <= 15; ++column) {
+    if (bank.Cells(row, column).Text() == "X") ++marks;
+  }
+  EXPECT_GE(marks, 1) << "row " << row << " holds an X";
+
+  const ProgramRun jump = Tarquel({"jump", "bank.xlsx", "--cell", "テスト用紙 【40】!T2"});
+  ASSERT_EQ(jump.status, 0) << jump.err;
+  EXPECT_EQ(jump.out, std::string(kBankSheet) + "!D" + std::to_string(row) + "\n");
+}
+
+TEST_F(TarquelProgramTest, ReportsChangeNothingAndAnswerQuestionsFromTheCommandLine) {
+  const fs::path bank = CopyOfSample("bank.xlsx");
+  const std::string before = ReadAll(bank);
+
+  const ProgramRun must = Tarquel({"report", "must", "bank.xlsx"});
+  EXPECT_EQ(must.status, 0) << must.err;
+  EXPECT_EQ(must.out, "[必出総数] 必出に設定している問題数は、3 題です。\n");
+
+  const ProgramRun wrong = Tarquel({"report", "wrong", "bank.xlsx", "--yes"});
+  EXPECT_EQ(wrong.status, 0) << wrong.err;
+  EXPECT_THAT(wrong.out, HasSubstr("第 1 回目の間違い総数は"));
+  EXPECT_THAT(wrong.out, HasSubstr("第 2 回目の間違い総数は"));
+  EXPECT_THAT(wrong.err, HasSubstr("answered No: there is no terminal to ask"))
+      << "the second question had no answer";
+
+  const ProgramRun duplicates = Tarquel({"report", "duplicates", "bank.xlsx"});
+  EXPECT_EQ(duplicates.status, 0) << duplicates.err;
+  EXPECT_THAT(duplicates.out, HasSubstr(" 行目："));
+  EXPECT_EQ(ReadAll(bank), before) << "a report writes nothing";
+}
+
+TEST_F(TarquelProgramTest, SortsTheAnswerColumnsKanjiByGrade) {
+  CopyOfSample("bank.xlsx");
+  const ProgramRun found =
+      Tarquel({"kanji-grade", "bank.xlsx", "--cells", "ミラヴォ 同音・同訓!E:E"});
+  ASSERT_EQ(found.status, 0) << found.err;
+  EXPECT_THAT(found.out, HasSubstr("【出題している漢字一覧】"));
+  EXPECT_THAT(found.out, HasSubstr("【小学 1 年生で習う漢字】"));
+
+  const ProgramRun missing =
+      Tarquel({"kanji-grade", "bank.xlsx", "--cells", "ミラヴォ 同音・同訓!E:E", "--missing"});
+  ASSERT_EQ(missing.status, 0) << missing.err;
+  EXPECT_THAT(missing.out, HasSubstr("【出題していない漢字一覧】"));
+
+  const ProgramRun areas =
+      Tarquel({"kanji-grade", "bank.xlsx", "--cells", "ミラヴォ 同音・同訓!E1:E3,F1"});
+  EXPECT_EQ(areas.status, 1);
+  EXPECT_THAT(areas.err, HasSubstr("「選択範囲」を複数回選んでいます。"));
+}
+
+TEST_F(TarquelProgramTest, MakesABlankBankAndNeverOverwritesAFile) {
+  const ProgramRun made = Tarquel({"new-bank", "mine.xlsx"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  host::Workbook& book = Open(home_ / "mine.xlsx");
+  ASSERT_EQ(book.SheetCount(), 1);
+  host::Worksheet& bank = book.SheetAt(1);
+  EXPECT_TRUE(model::IsBankSheetName(bank.Name())) << bank.Name();
+  EXPECT_TRUE(bank.Range("D1").Comment().has_value()) << "the column notes";
+
+  const std::string before = ReadAll(home_ / "mine.xlsx");
+  const ProgramRun again = Tarquel({"new-bank", "mine.xlsx"});
+  EXPECT_EQ(again.status, 3);
+  EXPECT_THAT(again.err, HasSubstr("exists already"));
+  EXPECT_EQ(ReadAll(home_ / "mine.xlsx"), before);
+}
+
+TEST_F(TarquelProgramTest, TheHistoryHoldsTheLastWorkbooksNewestFirst) {
+  for (const char* name : {"one.xlsx", "two.xlsx", "three.xlsx"}) {
+    CopyOfSample(name);
+    ASSERT_EQ(Tarquel({"report", "must", name}).status, 0);
+  }
+  const ProgramRun history = Tarquel({"history"});
+  ASSERT_EQ(history.status, 0) << history.err;
+  const std::string home = home_.string();
+  EXPECT_THAT(history.out, HasSubstr("1  three.xlsx  " + home +
+                                     "/three.xlsx\n"
+                                     "  2  two.xlsx  " +
+                                     home +
+                                     "/two.xlsx\n"
+                                     "  3  one.xlsx  " +
+                                     home +
+                                     "/one.xlsx\n"
+                                     "  4  履歴なし\n"));
+
+  const ProgramRun kept = Tarquel({"history", "--clear"});
+  EXPECT_THAT(kept.err, HasSubstr("answered No")) << "clearing asks first";
+  EXPECT_THAT(Tarquel({"history"}).out, HasSubstr("three.xlsx"));
+  ASSERT_EQ(Tarquel({"history", "--clear", "--yes"}).status, 0);
+  EXPECT_THAT(Tarquel({"history"}).out, Not(HasSubstr("three.xlsx")));
+}
+
+TEST_F(TarquelProgramTest, ExitStatusesTellHowTheRunEnded) {
+  CopyOfSample("bank.xlsx");
+  // 0: ran to its end.
+  EXPECT_EQ(Tarquel({"version"}).out, "[ミラヴォ 同音異義 バージョン情報] バージョン 1.0.6\n");
+  EXPECT_EQ(Tarquel({"macro", "bank.xlsx", "M_HITU_Report"}).status, 0);
+  // 1: a check or an error message stopped it.
+  const ProgramRun no_test = Tarquel({"show-answers", "bank.xlsx", "--per-page", "20"});
+  EXPECT_EQ(no_test.status, 1);
+  EXPECT_THAT(no_test.err, HasSubstr("[テスト用紙選択] 表示させたいテスト用紙を選んでから"));
+  const ProgramRun refused = Tarquel({"make-test", "bank.xlsx", "--count", "0"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.err, HasSubstr("1以上の整数を入力して下さい。"));
+  // 2: the command line was wrong.
+  EXPECT_EQ(Tarquel({"make-tests"}).status, 2);
+  EXPECT_EQ(Tarquel({"mark-wrong", "bank.xlsx"}).status, 2) << "no --cell";
+  EXPECT_EQ(Tarquel({"macro", "bank.xlsx", "M_Nothing"}).status, 2);
+  const ProgramRun no_bank = Tarquel({"make-test"});
+  EXPECT_EQ(no_bank.status, 2);
+  EXPECT_THAT(no_bank.err, HasSubstr("give the workbook"));
+  EXPECT_EQ(Tarquel({"jump", "bank.xlsx", "--cell", "No such sheet!A1"}).status, 2);
+  // 3: a file could not be read or written.
+  EXPECT_EQ(Tarquel({"report", "must", "missing.xlsx"}).status, 3);
+}
+
+TEST_F(TarquelProgramTest, AFileThatIsNoWorkbookIsRefusedAndLeftAlone) {
+  const fs::path text = home_ / "notes.xlsx";
+  std::ofstream(text) << "not a workbook\n";
+  const ProgramRun run = Tarquel({"make-test", "notes.xlsx", "--code", "3"});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_THAT(run.err, HasSubstr("実行時エラー"));
+  EXPECT_THAT(run.err, HasSubstr("notes.xlsx"));
+  EXPECT_EQ(ReadAll(text), "not a workbook\n");
+  EXPECT_THAT(Tarquel({"history"}).out, Not(HasSubstr("notes.xlsx")));
+}
+
+TEST_F(TarquelProgramTest, PaperSettingsAreCheckedWhenTheBoxIsLeft) {
+  CopyOfSample("bank.xlsx");
+  ASSERT_EQ(Tarquel({"make-test", "bank.xlsx", "--per-page", "40"}).status, 0);
+  const fs::path settings =
+      home_ / "Documents" / "ソルネア保存データ" / "ミラヴォ 同音・同訓_設定値.ini";
+
+  const ProgramRun stored = Tarquel({"paper", "bank.xlsx", "--set", "Qs=200", "--set", "C1=7"});
+  ASSERT_EQ(stored.status, 0) << stored.err;
+  EXPECT_THAT(stored.out, HasSubstr("  Qs = 200\n"));
+  EXPECT_THAT(ReadAll(settings), HasSubstr("Qs:200\r\n"));
+  EXPECT_THAT(ReadAll(settings), HasSubstr("C1:7\r\n"));
+
+  const ProgramRun no_sheet = Tarquel({"paper", "bank.xlsx", "--set", "Qs20=300"});
+  EXPECT_EQ(no_sheet.status, 1) << "the 20-question page needs its test sheet";
+  EXPECT_THAT(no_sheet.err, HasSubstr("Qs20 is on the page"));
+
+  const ProgramRun refused = Tarquel({"paper", "bank.xlsx", "--set", "Qs=abc"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.err, HasSubstr("1以上の整数を入力して下さい。(既定値：190)"));
+  EXPECT_THAT(refused.out, Not(HasSubstr("Qs = abc")));
+  EXPECT_THAT(ReadAll(settings), HasSubstr("Qs:200\r\n"));
+  EXPECT_EQ(Tarquel({"paper", "bank.xlsx", "--set", "Width=3"}).status, 2);
+}
+
+TEST_F(TarquelProgramTest, FuriganaAndMustAppearAreWrittenToTheBank) {
+  CopyOfSample("bank.xlsx");
+  const ProgramRun reading = Tarquel(
+      {"furigana", "bank.xlsx", "--cell", "ミラヴォ 同音・同訓!E3", "--reading", "かいしん"});
+  ASSERT_EQ(reading.status, 0) << reading.err;
+  const ProgramRun must = Tarquel({"mark-must", "bank.xlsx", "--cell", "ミラヴォ 同音・同訓!D2"});
+  ASSERT_EQ(must.status, 0) << must.err;
+  EXPECT_EQ(Tarquel({"report", "must", "bank.xlsx"}).out,
+            "[必出総数] 必出に設定している問題数は、4 題です。\n");
+
+  host::Worksheet& bank = Open(home_ / "bank.xlsx").Sheets().Item(kBankSheet);
+  ASSERT_EQ(bank.Range("E3").PhoneticRuns().size(), 1u);
+  EXPECT_EQ(bank.Range("E3").PhoneticRuns()[0].text, "かいしん");
+  EXPECT_TRUE(bank.Range("E3").PhoneticsVisible());
+}
+
+}  // namespace
+}  // namespace tarquel::app

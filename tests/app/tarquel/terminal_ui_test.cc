@@ -1,0 +1,140 @@
+// The host's user interface at a terminal: messages printed with their captions and sorted
+// into results and stops, questions answered from the command line or asked, and dialogs
+// answered by a script or by the person at the terminal, through the forms' own user actions.
+#include "tarquel/terminal_ui.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "host/forms/controls.h"
+#include "host/forms/form.h"
+
+namespace tarquel::cli {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// A small dialog: a box that refuses to be left unless it holds a number, a check box, and a
+// button that closes the dialog.
+class CountDialog : public host::Form {
+ public:
+  explicit CountDialog(host::Ui& ui) : host::Form(ui) {
+    set_caption("数の入力");
+    Label1.set_caption("出題数");
+    Ticked.set_caption("間違い度数を無視する");
+    Done.set_caption("閉じる");
+    Count.on_exit = [this](bool& cancel) {
+      if (Count.value().find_first_not_of("0123456789") != std::string::npos) {
+        this->ui().MessageBox("1以上の整数を入力して下さい。 ", host::MessageButtons::kOk,
+                              std::nullopt);
+        cancel = true;
+      }
+    };
+    Done.on_click = [this] { Unload(); };
+  }
+
+  host::Label Label1{*this, "Label1"};
+  host::TextBox Count{*this, "Count"};
+  host::CheckBox Ticked{*this, "Ticked"};
+  host::CommandButton Done{*this, "Done"};
+};
+
+class TerminalUiTest : public ::testing::Test {
+ protected:
+  explicit TerminalUiTest(bool interactive = false)
+      : terminal_{in_, out_, err_, interactive}, ui_(terminal_) {}
+
+  std::istringstream in_;
+  std::ostringstream out_;
+  std::ostringstream err_;
+  Terminal terminal_;
+  TerminalUi ui_;
+};
+
+TEST_F(TerminalUiTest, ResultsGoToOutputAndStopsToErrors) {
+  ui_.MessageBox("必出に設定している問題数は、3 題です。", host::MessageButtons::kOk, "必出総数");
+  ui_.MessageBox("第 1 回目の間違い総数は、 4 問です。 ", host::MessageButtons::kOk,
+                 "ミラヴォ 同音・同訓 二組");
+  EXPECT_FALSE(ui_.stopped());
+  EXPECT_EQ(out_.str(),
+            "[必出総数] 必出に設定している問題数は、3 題です。\n"
+            "[ミラヴォ 同音・同訓 二組] 第 1 回目の間違い総数は、 4 問です。 \n");
+
+  ui_.MessageBox("１つのグループの問題が２０題を超えています。\r\n次の行",
+                 host::MessageButtons::kOk, "エラー");
+  EXPECT_TRUE(ui_.stopped());
+  EXPECT_EQ(err_.str(), "[エラー]\n１つのグループの問題が２０題を超えています。\n次の行\n")
+      << "a message of several lines starts on its own line";
+}
+
+TEST_F(TerminalUiTest, QuestionsAreAnsweredInOrderThenNoWithoutATerminal) {
+  ui_.QueueAnswers({true});
+  EXPECT_EQ(ui_.MessageBox("続けますか？", host::MessageButtons::kYesNo, "確認"),
+            host::MessageAnswer::kYes);
+  EXPECT_EQ(ui_.MessageBox("続けますか？", host::MessageButtons::kYesNo, "確認"),
+            host::MessageAnswer::kNo);
+  EXPECT_THAT(err_.str(), HasSubstr("answered No: there is no terminal to ask"));
+  EXPECT_FALSE(ui_.stopped()) << "a question is not a stop";
+  EXPECT_EQ(ui_.GetOpenFilename({}), "False") << "no file to open and no one to ask";
+}
+
+TEST_F(TerminalUiTest, AScriptTypesChecksAndStopsAtARefusedBox) {
+  CountDialog dialog(ui_);
+  ui_.SetScript(typeid(CountDialog),
+                {TypeInto("Count", "abc"), SetTicked("Ticked", true), Press("Done")});
+  dialog.Show();
+  EXPECT_FALSE(dialog.Ticked.value()) << "leaving the box was refused, so nothing after it ran";
+  EXPECT_TRUE(ui_.stopped());
+  EXPECT_THAT(err_.str(), HasSubstr("1以上の整数を入力して下さい。"));
+  EXPECT_FALSE(dialog.shown()) << "a script that stops closes the dialog";
+}
+
+TEST_F(TerminalUiTest, WithoutAScriptOrATerminalADialogIsClosed) {
+  CountDialog dialog(ui_);
+  dialog.Show();
+  EXPECT_FALSE(dialog.shown());
+  EXPECT_THAT(err_.str(), HasSubstr("closed the dialog \"数の入力\""));
+}
+
+class InteractiveTerminalUiTest : public TerminalUiTest {
+ protected:
+  InteractiveTerminalUiTest() : TerminalUiTest(true) {}
+};
+
+TEST_F(InteractiveTerminalUiTest, APersonActsOnTheDrawnDialogLineByLine) {
+  in_.str("Count=x\n2\nCount=12\n2\nnothing\n3\n");
+  CountDialog dialog(ui_);
+  dialog.Show();
+  EXPECT_FALSE(dialog.shown()) << "the third control closed it";
+  EXPECT_EQ(dialog.Count.value(), "12");
+  EXPECT_TRUE(dialog.Ticked.value());
+  const std::string drawn = out_.str();
+  EXPECT_THAT(drawn, HasSubstr("== 数の入力 ==\n"
+                               "      出題数\n"
+                               "   1) Count = \"\"\n"
+                               "   2) [ ] 間違い度数を無視する  (Ticked)\n"
+                               "   3) <閉じる>  (Done)\n"));
+  EXPECT_THAT(drawn, HasSubstr("2) [x] 間違い度数を無視する"));
+  EXPECT_THAT(err_.str(), HasSubstr("1以上の整数を入力して下さい。"))
+      << "x was refused when the box was left for the check box";
+  EXPECT_THAT(err_.str(), HasSubstr("Ticked did not take that."));
+  EXPECT_THAT(err_.str(), HasSubstr("There is no control nothing here."));
+}
+
+TEST_F(InteractiveTerminalUiTest, TheEndOfInputClosesTheDialogAndQuestionsAreAsked) {
+  in_.str("maybe\ny\n");
+  EXPECT_EQ(ui_.MessageBox("消去しますか？", host::MessageButtons::kYesNo, "確認"),
+            host::MessageAnswer::kYes)
+      << "asked again until the answer is y or n";
+  CountDialog dialog(ui_);
+  dialog.Show();
+  EXPECT_FALSE(dialog.shown());
+  EXPECT_THAT(err_.str(), Not(HasSubstr("closed the dialog")));
+}
+
+}  // namespace
+}  // namespace tarquel::cli
