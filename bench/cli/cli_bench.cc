@@ -23,34 +23,10 @@
 
 #include "host/application.h"
 #include "host/xlsx/xlsx_files.h"
-#include "support/quiet_ui.h"
+#include "support/bank_package.h"
 
 namespace tarquel {
 namespace {
-
-// A bank of `rows` questions in groups of three, laid out as the teacher's sheet is.
-std::string BankBytes(int rows) {
-  QuietUi ui;
-  host::Application app(ui);
-  host::Worksheet& sheet = app.Workbooks().Add().ActiveSheet();
-  sheet.SetName("ミラヴォ 同音・同訓");
-  for (int row = 1; row <= rows; ++row) {
-    sheet.Cells(row, 1).SetValue(host::CellValue("教科書" + std::to_string(row % 50)));
-    sheet.Cells(row, 2).SetValue(host::CellValue("p." + std::to_string(row % 300)));
-    sheet.Cells(row, 3).SetValue(host::CellValue("g" + std::to_string(row / 3)));
-    host::Range question = sheet.Cells(row, 4);
-    question.SetValue(host::CellValue("試合にカツために毎日練習する。" + std::to_string(row)));
-    question.Characters(4, 2).Font().SetUnderline(host::Underline::kSingle);
-    sheet.Cells(row, 5).SetValue(host::CellValue("勝"));
-    for (int column = 6; column <= 8; ++column) {
-      if ((row + column) % 5 == 0) sheet.Cells(row, column).SetValue(host::CellValue("X"));
-    }
-    sheet.Cells(row, 16).SetValue(host::CellValue("勝利の勝"));
-    sheet.Cells(row, 17).SetValue(row % 7);
-    if (row % 500 == 0) sheet.Cells(row, 18).SetValue(host::CellValue("必出"));
-  }
-  return host::xlsx::XlsxFiles::WritePackage(app.ActiveSheet().workbook());
-}
 
 // Builds the bank in a child process. A spawned program's peak resident size starts from that of
 // the process spawning it (the kernel carries the larger over at exec), so the benchmark itself
@@ -61,7 +37,7 @@ void WriteBank(int rows, const std::filesystem::path& file) {
     bool written = false;
     {
       std::ofstream out(file, std::ios::binary);
-      out << BankBytes(rows);
+      out << BankPackage(rows);
       written = static_cast<bool>(out.flush());
     }
     _exit(written ? 0 : 1);

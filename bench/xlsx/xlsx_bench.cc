@@ -15,7 +15,7 @@
 #include "host/xlsx/package.h"
 #include "host/xlsx/xlsx_files.h"
 #include "host/xlsx/xml_document.h"
-#include "support/started_add_in.h"
+#include "support/bank_package.h"
 
 namespace tarquel {
 namespace {
@@ -24,26 +24,7 @@ constexpr int kRows = 65535;
 
 const std::string& BankFile() {
   static const std::string* bytes = [] {
-    QuietUi ui;
-    host::Application app(ui);
-    host::Worksheet& sheet = app.Workbooks().Add().ActiveSheet();
-    sheet.SetName("ミラヴォ 同音・同訓");
-    for (int row = 1; row <= kRows; ++row) {
-      sheet.Cells(row, 1).SetValue(host::CellValue("教科書" + std::to_string(row % 50)));
-      sheet.Cells(row, 2).SetValue(host::CellValue("p." + std::to_string(row % 300)));
-      sheet.Cells(row, 3).SetValue(host::CellValue("g" + std::to_string(row / 3)));
-      host::Range question = sheet.Cells(row, 4);
-      question.SetValue(host::CellValue("試合にカツために毎日練習する。" + std::to_string(row)));
-      question.Characters(4, 2).Font().SetUnderline(host::Underline::kSingle);
-      sheet.Cells(row, 5).SetValue(host::CellValue("勝"));
-      for (int column = 6; column <= 8; ++column) {
-        if ((row + column) % 5 == 0) sheet.Cells(row, column).SetValue(host::CellValue("X"));
-      }
-      sheet.Cells(row, 16).SetValue(host::CellValue("勝利の勝"));
-      sheet.Cells(row, 17).SetValue(row % 7);
-      if (row % 500 == 0) sheet.Cells(row, 18).SetValue(host::CellValue("必出"));
-    }
-    auto* file = new std::string(host::xlsx::XlsxFiles::WritePackage(app.ActiveSheet().workbook()));
+    auto* file = new std::string(BankPackage(kRows));
     std::ofstream("/tmp/tarquel_bench_bank.xlsx", std::ios::binary) << *file;
     return file;
   }();
