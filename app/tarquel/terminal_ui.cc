@@ -82,7 +82,10 @@ std::string TerminalUi::GetOpenFilename(const std::vector<host::FileFilter>&) {
   return line && !line->empty() ? *line : "False";
 }
 
-void TerminalUi::PlaySound(host::SystemSound) {}
+void TerminalUi::PlaySound(host::SystemSound) {
+  // The terminal's bell, where a person can hear it.
+  if (terminal_.interactive) terminal_.err << '\a' << std::flush;
+}
 
 void TerminalUi::EditPhonetics(host::Range& selection) {
   std::optional<std::string> reading = reading_;
