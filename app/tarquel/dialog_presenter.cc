@@ -189,7 +189,10 @@ std::string DrawForm(const host::Form& form) {
     }
     std::string drawn = DrawControl(*control);
     if (!drawn.empty() && drawn.back() == '\n') drawn.pop_back();
-    text += Indent(drawn, "  " + mark);
+    // The number stands before the control's first line only.
+    const std::size_t first_end = std::min(drawn.find('\n'), drawn.size());
+    text += "  " + mark + drawn.substr(0, first_end) + "\n";
+    if (first_end < drawn.size()) text += Indent(drawn.substr(first_end + 1), "      ");
   }
   return text;
 }
