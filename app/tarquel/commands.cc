@@ -273,26 +273,13 @@ ExitStatus Furigana(const Invocation& inv, TerminalUi& ui, host::Platform& platf
 
 // --- paper ------------------------------------------------------------------------------------
 
-// The settings of each page of the paper dialog, in the order the dialog shows them.
-constexpr std::array<const settings::Key*, 7> kPaper40Keys = {
-    &settings::kNumberRow40,  &settings::kQuestionRow40, &settings::kAnswerRow40,
-    &settings::kBandSpacer40, &settings::kPageFoot40,    &settings::kSlotWidth40,
-    &settings::kSideWidth40};
-constexpr std::array<const settings::Key*, 6> kPaper20Keys = {
-    &settings::kNumberRow20, &settings::kQuestionRow20, &settings::kAnswerRow20,
-    &settings::kPageFoot20,  &settings::kSlotWidth20,   &settings::kSideWidth20};
-
 void PrintPaperValues(paper::PrintForm& form, std::ostream& out) {
-  const bool page40 = form.MultiPage1.value() == paper::PrintForm::kPage40;
-  out << form.MultiPage1.page(form.MultiPage1.value()).caption << " (" << form.caption() << ")\n";
-  auto print = [&](const settings::Key* key) {
-    const host::TextBox* box = form.BoxForSetting(key->name).first;
-    out << "  " << key->name << " = " << box->value() << "\n";
-  };
-  if (page40) {
-    for (const settings::Key* key : kPaper40Keys) print(key);
-  } else {
-    for (const settings::Key* key : kPaper20Keys) print(key);
+  const int page = form.MultiPage1.value();
+  out << form.MultiPage1.page(page).caption << " (" << form.caption() << ")\n";
+  for (const paper::PrintForm::Setting& setting : paper::PrintForm::kSettings) {
+    if (setting.page != page) continue;
+    out << "  " << setting.key.name << " = " << form.BoxForSetting(setting.key.name).first->value()
+        << "\n";
   }
 }
 
@@ -323,11 +310,11 @@ DialogScript PaperScript(const Invocation& inv, std::ostream& out, std::ostream&
 
 ExitStatus Paper(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
   for (const auto& [key, value] : inv.settings) {
-    const bool known = std::ranges::any_of(kPaper40Keys, [&](auto* k) { return key == k->name; }) ||
-                       std::ranges::any_of(kPaper20Keys, [&](auto* k) { return key == k->name; });
-    if (!known) {
-      throw UsageError("paper has no setting \"" + key +
-                       "\"; the keys are No Qs As Bi1 Bi2 C1 C2 No20 Qs20 As20 Bi2-20 C1-20 C2-20");
+    const auto& settings = paper::PrintForm::kSettings;
+    if (std::ranges::none_of(settings, [&](const auto& s) { return key == s.key.name; })) {
+      std::string keys;
+      for (const auto& setting : settings) keys += std::string(" ") + setting.key.name;
+      throw UsageError("paper has no setting \"" + key + "\"; the keys are" + keys);
     }
   }
   bool printed = true;

@@ -12,6 +12,7 @@
 #include "settings/keys.h"
 #include "settings/settings_file.h"
 #include "tarquel/invocation.h"
+#include "testgen/user_form1.h"
 
 namespace tarquel::cli {
 
@@ -77,8 +78,8 @@ void Session::ActivateTestSheet(std::optional<bool> per_page40) {
         per_page40 = has40;
       } else {
         const settings::Key& key = settings::kUseSheet40;
-        per_page40 =
-            settings::ReadSetting(body().Settings(), key.name, key.default_value) == "True";
+        per_page40 = testgen::StoredOptionValue(
+            settings::ReadSetting(body().Settings(), key.name, key.default_value));
       }
     }
   }

@@ -38,23 +38,7 @@ constexpr int kFormHeight = kButtonTop + kButtonHeight + kMargin + 360;  // 360:
 }  // namespace
 
 PrintForm::PrintForm(host::Ui& ui, model::Body& body)
-    : host::Form(ui),
-      body_(body),
-      fields_{{
-          {&TextBox1, settings::kNumberRow40, kPage40, true},
-          {&TextBox2, settings::kQuestionRow40, kPage40, true},
-          {&TextBox3, settings::kAnswerRow40, kPage40, true},
-          {&TextBox4, settings::kBandSpacer40, kPage40, true},
-          {&TextBox5, settings::kPageFoot40, kPage40, true},
-          {&TextBox6, settings::kSlotWidth40, kPage40, true},
-          {&TextBox7, settings::kSideWidth40, kPage40, true},
-          {&TextBox8, settings::kNumberRow20, kPage20, false},
-          {&TextBox9, settings::kQuestionRow20, kPage20, false},
-          {&TextBox10, settings::kAnswerRow20, kPage20, false},
-          {&TextBox11, settings::kPageFoot20, kPage20, false},
-          {&TextBox12, settings::kSlotWidth20, kPage20, false},
-          {&TextBox13, settings::kSideWidth20, kPage20, false},
-      }} {
+    : host::Form(ui), body_(body), fields_(MakeFields()) {
   set_caption("用紙調整");
   set_geometry({0, 0, kFormWidth, kFormHeight});
 
@@ -97,6 +81,18 @@ PrintForm::PrintForm(host::Ui& ui, model::Body& body)
   CommandButton2.on_click = [this] { CommandButton2_Click(); };
   CommandButton3.on_click = [this] { CommandButton3_Click(); };
   CommandButton4.on_click = [this] { CommandButton4_Click(); };
+}
+
+std::array<PrintForm::Field, 13> PrintForm::MakeFields() {
+  const std::array<host::TextBox*, 13> boxes = {
+      &TextBox1, &TextBox2, &TextBox3,  &TextBox4,  &TextBox5,  &TextBox6, &TextBox7,
+      &TextBox8, &TextBox9, &TextBox10, &TextBox11, &TextBox12, &TextBox13};
+  std::array<Field, 13> fields;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const Setting& setting = kSettings[i];
+    fields[i] = {boxes[i], setting.key, setting.page, setting.page == kPage40};
+  }
+  return fields;
 }
 
 std::pair<host::TextBox*, int> PrintForm::BoxForSetting(std::string_view key_name) {

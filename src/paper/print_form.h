@@ -57,6 +57,29 @@ class PrintForm : public host::Form {
   host::CommandButton CommandButton3{*this, "CommandButton3"};  // 保存せずに閉じる
   host::CommandButton CommandButton4{*this, "CommandButton4"};  // 保存して閉じる
 
+  // A setting the dialog shows and the page its box is on.
+  struct Setting {
+    settings::Key key;
+    int page;
+  };
+  // The settings of TextBox1 .. TextBox13, in the order they are written. The boxes of page 0
+  // refuse to be left unless they hold a number above zero.
+  static constexpr std::array<Setting, 13> kSettings{{
+      {settings::kNumberRow40, kPage40},
+      {settings::kQuestionRow40, kPage40},
+      {settings::kAnswerRow40, kPage40},
+      {settings::kBandSpacer40, kPage40},
+      {settings::kPageFoot40, kPage40},
+      {settings::kSlotWidth40, kPage40},
+      {settings::kSideWidth40, kPage40},
+      {settings::kNumberRow20, kPage20},
+      {settings::kQuestionRow20, kPage20},
+      {settings::kAnswerRow20, kPage20},
+      {settings::kPageFoot20, kPage20},
+      {settings::kSlotWidth20, kPage20},
+      {settings::kSideWidth20, kPage20},
+  }};
+
   // The text box that holds the setting `key_name` ("Qs", "C1-20", ...) and the page it is on,
   // or a null box for a key the dialog does not show.
   std::pair<host::TextBox*, int> BoxForSetting(std::string_view key_name);
@@ -75,6 +98,8 @@ class PrintForm : public host::Form {
     int page;
     bool checked;  // refuses to be left unless it holds a number above zero
   };
+  // The boxes paired with kSettings.
+  std::array<Field, 13> MakeFields();
 
   // TextBox1_Exit .. TextBox7_Exit.
   void CheckedBox_Exit(const Field& field, bool& cancel);

@@ -18,16 +18,15 @@ namespace {
 constexpr char kSheet20Caption[] = "１ページ  ２０問で作成";
 constexpr char kSheet40Caption[] = "１ページ  ４０問で作成";
 
-// A stored option: "True" (in any letter case) or a non-zero number is on.
-bool OptionValue(const std::string& text) {
+const char* BooleanText(bool value) { return value ? "True" : "False"; }
+
+}  // namespace
+
+bool StoredOptionValue(const std::string& text) {
   if (text == "True" || text == "TRUE" || text == "true") return true;
   const std::optional<double> number = model::NumericValue(text);
   return number && *number != 0;
 }
-
-const char* BooleanText(bool value) { return value ? "True" : "False"; }
-
-}  // namespace
 
 std::string MinimumMessage(int minimum) {
   return std::to_string(minimum) + "以上の整数を入力して下さい。 ";
@@ -98,10 +97,10 @@ void UserForm1::UserForm_Activate() {
   }
   T3.SetValue(read(settings::kGroupCount));
   T4.SetValue(read(settings::kRandomCode));
-  CBox.SetValue(OptionValue(read(settings::kIgnoreWrongCounts)));
-  CheckBox1.SetValue(OptionValue(read(settings::kExcludeSetQuestions)));
-  CheckBox2.SetValue(OptionValue(read(settings::kHonourMustAppear)));
-  TB1.SetValue(OptionValue(read(settings::kUseSheet40)));
+  CBox.SetValue(StoredOptionValue(read(settings::kIgnoreWrongCounts)));
+  CheckBox1.SetValue(StoredOptionValue(read(settings::kExcludeSetQuestions)));
+  CheckBox2.SetValue(StoredOptionValue(read(settings::kHonourMustAppear)));
+  TB1.SetValue(StoredOptionValue(read(settings::kUseSheet40)));
   // A value that did not change raised no event, so the flags could still hold what a closed
   // dialog left behind; they follow what the dialog shows.
   state.options.ignore_wrong_count = CBox.value();

@@ -69,6 +69,9 @@ class UserForm1 : public host::Form {
   model::Body& body_;
 };
 
+// Whether an option's stored text ("True" in any letter case, or a number other than 0) is on.
+bool StoredOptionValue(const std::string& text);
+
 // "1以上の整数を入力して下さい。 " for 1, "2以上…" for 2: the refusal of a number box.
 std::string MinimumMessage(int minimum);
 
