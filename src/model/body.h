@@ -10,6 +10,7 @@
 
 #include "host/forms/form.h"
 #include "model/generation_state.h"
+#include "model/mark_outcome.h"
 #include "settings/settings_file.h"
 
 namespace tarquel::host {
@@ -44,6 +45,7 @@ struct Body {
   std::string settings_file_name;
 
   GenerationState generation;  // the last scan and generation
+  MarkOutcome last_mark;       // what the last wrong-answer or must-appear mark did
 
   // The four dialogs, created on first use and kept while the library is loaded.
   std::unique_ptr<host::Form> file_sentaku;

@@ -4,11 +4,12 @@
 #include <string>
 
 #include "host/application.h"
+#include "host/range.h"
+#include "host/worksheet.h"
 #include "model/bank_sheet.h"
 #include "model/body.h"
 #include "model/test_sheet.h"
 #include "review/bank_lookup.h"
-#include "review/test_sheet_walk.h"
 
 namespace tarquel::review {
 
@@ -36,8 +37,10 @@ struct Target {
 };
 
 // The common start of the two marking commands; nullopt when the command ends there (the user
-// has been told why, or there is silently nothing to mark).
+// has been told why, or there is silently nothing to mark: body.last_mark says which).
 std::optional<Target> FindMarkTarget(model::Body& body) {
+  using Kind = model::MarkOutcome::Kind;
+  body.last_mark = {};
   host::Application& app = body.HostApp();
   const std::string bank_name = model::LocateBankSheet(app);
   if (bank_name.empty()) return std::nullopt;
@@ -47,14 +50,27 @@ std::optional<Target> FindMarkTarget(model::Body& body) {
   if (!SingleCellSelected(app)) return std::nullopt;
   host::Worksheet& active = app.ActiveSheet();
   host::Worksheet& bank = active.workbook().Sheets().Item(bank_name);
-  if (active.Name() == bank_name) return Target{&bank, row, false};
+  if (active.Name() == bank_name) {
+    // A mark on a row without a question would never be read and only mislead later.
+    if (bank.Cells(row, model::kQuestion).Value().AsText().empty()) {
+      body.last_mark = {Kind::kEmptyBankRow, row};
+      return std::nullopt;
+    }
+    return Target{&bank, row, false};
+  }
   if (!IsTestSheetName(active.Name())) {
     app.ui().MessageBox("このシートでは無効です。", host::MessageButtons::kOk, "エラー");
     return std::nullopt;
   }
-  if (column > model::kLastSlotColumn) return std::nullopt;
+  if (column > model::kLastSlotColumn) {
+    body.last_mark.kind = Kind::kBeyondSlots;
+    return std::nullopt;
+  }
   const std::string question = active.Cells(model::BandQuestionRow(row), column).Value().AsText();
-  if (question.empty()) return std::nullopt;
+  if (question.empty()) {
+    body.last_mark.kind = Kind::kEmptySlot;
+    return std::nullopt;
+  }
   const std::optional<int32_t> bank_row = FindQuestionRow(bank, question);
   if (!bank_row) {
     app.ui().MessageBox(kNotFound, host::MessageButtons::kOk, "メッセージ");
@@ -71,15 +87,18 @@ void ShowBankRow(host::Worksheet& bank, int32_t row) {
 }  // namespace
 
 void ThisQSisNG(model::Body& body) {
+  using Kind = model::MarkOutcome::Kind;
   const std::optional<Target> target = FindMarkTarget(body);
   if (!target) return;
   for (int32_t column = model::kFirstAttempt; column <= model::kLastAttempt; ++column) {
     host::Range attempt = target->bank->Cells(target->row, column);
     if (attempt.Value().AsText().empty()) {
       attempt.SetValueFromText(model::kWrongMark);
+      body.last_mark = {Kind::kMarked, target->row, column - model::kFirstAttempt + 1};
       return;
     }
   }
+  body.last_mark = {Kind::kAttemptsFull, target->row};
   // All ten attempts are recorded: show the row, so the user sees why nothing was added.
   if (target->from_test_sheet) ShowBankRow(*target->bank, target->row);
 }
@@ -88,25 +107,42 @@ void ThisQSisHITU(model::Body& body) {
   const std::optional<Target> target = FindMarkTarget(body);
   if (!target) return;
   target->bank->Cells(target->row, model::kMustAppear).SetValueFromText(model::kMustAppearMark);
+  body.last_mark = {model::MarkOutcome::Kind::kMarked, target->row};
   if (target->from_test_sheet) ShowBankRow(*target->bank, target->row);
 }
 
 namespace {
+
+// The question cell of `test` that holds `question`, walking band by band from column T to
+// column A. Each cell is compared before its bottom edge is looked at, so a question whose
+// border was removed by hand is still found; the first cell that matches no question and lacks
+// the edge ends the laid-out pages.
+std::optional<host::Range> FindOnTestSheet(host::Worksheet& test, const std::string& question) {
+  for (int32_t band = 0; model::QuestionRow(band) < test.RowCount(); ++band) {
+    for (int32_t slot = 1; slot <= model::kSlotsPerBand; ++slot) {
+      host::Range cell = test.Cells(model::QuestionRow(band), model::SlotColumn(slot));
+      if (cell.Value().AsText() == question) return cell;
+      if (cell.Borders(host::BorderIndex::kEdgeBottom).LineStyle() !=
+          host::LineStyle::kContinuous) {
+        return std::nullopt;
+      }
+    }
+  }
+  return std::nullopt;
+}
 
 // From a bank row to its question on the test sheet `test`.
 void JumpToTest(host::Application& app, host::Worksheet& bank, host::Worksheet& test,
                 int32_t bank_row) {
   const std::string question = bank.Cells(bank_row, model::kQuestion).Value().AsText();
   if (question.empty()) return;
-  bool found = false;
-  WalkQuestionCells(test, [&](int32_t row, int32_t column) {
-    if (test.Cells(row, column).Value().AsText() != question) return true;
-    test.Activate();
-    test.Cells(row, column).Select();
-    found = true;
-    return false;
-  });
-  if (!found) app.ui().MessageBox(kNotFound, host::MessageButtons::kOk, test.Name());
+  std::optional<host::Range> cell = FindOnTestSheet(test, question);
+  if (!cell) {
+    app.ui().MessageBox(kNotFound, host::MessageButtons::kOk, test.Name());
+    return;
+  }
+  test.Activate();
+  cell->Select();
 }
 
 }  // namespace

@@ -115,6 +115,66 @@ TEST_F(MarkingTest, GuardsAndSilentStops) {
   EXPECT_EQ(Attempts(2), "..........");
 }
 
+// The marking commands stop silently in several places; what each did is kept so that a front
+// end can say it.
+TEST_F(MarkingTest, TheLastMarkSaysWhatWasRecordedOrWhyNothingWas) {
+  using Kind = model::MarkOutcome::Kind;
+  testing::FillNumberedBank(*bank_, {1, 1, 1});
+  bank_->Range("F2:H2").SetValue("X");
+  bank_->Range("F3:O3").SetValue("X");
+  MakeTest("1", "3", "3", "5", true);
+  host::Worksheet& test = *Sheet(true);
+  struct Case {
+    host::Worksheet* sheet;
+    std::string cell;
+    std::string macro;
+    model::MarkOutcome expected;
+  };
+  const std::string row2_cell = test.Range("T2").Value().AsText() == "問2"   ? "T2"
+                                : test.Range("S2").Value().AsText() == "問2" ? "S2"
+                                                                             : "R2";
+  const std::vector<Case> cases{
+      {bank_, "B2", "M_ThisQSisNG", {Kind::kMarked, 2, 4}},
+      {&test, row2_cell, "M_ThisQSisNG", {Kind::kMarked, 2, 5}},
+      {bank_, "D3", "M_ThisQSisNG", {Kind::kAttemptsFull, 3, 0}},
+      {bank_, "D1", "M_ThisQSisHITU", {Kind::kMarked, 1, 0}},
+      {bank_, "D9", "M_ThisQSisNG", {Kind::kEmptyBankRow, 9, 0}},
+      {bank_, "D9", "M_ThisQSisHITU", {Kind::kEmptyBankRow, 9, 0}},
+      {&test, "U2", "M_ThisQSisNG", {Kind::kBeyondSlots, 0, 0}},
+      {&test, "A2", "M_ThisQSisNG", {Kind::kEmptySlot, 0, 0}},
+      {&test, "A1:B1", "M_ThisQSisNG", {Kind::kNone, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    RunAt(*c.sheet, c.cell, c.macro);
+    const model::MarkOutcome& got = body().last_mark;
+    EXPECT_EQ(got.kind, c.expected.kind) << c.macro << " at " << c.cell;
+    EXPECT_EQ(got.bank_row, c.expected.bank_row) << c.macro << " at " << c.cell;
+    EXPECT_EQ(got.attempt, c.expected.attempt) << c.macro << " at " << c.cell;
+  }
+  // A row without a question gets no mark: it would never be read.
+  EXPECT_EQ(Attempts(9), "..........");
+  EXPECT_EQ(bank_->Range("R9").Value().AsText(), "");
+  EXPECT_EQ(Attempts(2), "XXXXX.....");
+}
+
+TEST_F(MarkingTest, JumpFindsAQuestionWhoseBorderWasRemovedByHand) {
+  testing::FillNumberedBank(*bank_, std::vector<int>(3, 1));
+  MakeTest("1", "3", "3", "5", false);
+  host::Worksheet& test = *Sheet(false);
+  const int row = BankRowOf(test, "S2");
+  test.Range("S2").Borders(host::BorderIndex::kEdgeBottom).SetLineStyle(host::LineStyle::kNone);
+  RunAt(*bank_, "D" + std::to_string(row), "M_GoJUMP");
+  EXPECT_EQ(&app_.ActiveSheet(), &test);
+  EXPECT_EQ(app_.ActiveCell().Address(), "$S$2");
+  ui_.ExpectNoMessages();
+  // Beyond the cell without its edge the walk ends: the question after it is not reached.
+  const int after = BankRowOf(test, "R2");
+  RunAt(*bank_, "D" + std::to_string(after), "M_GoJUMP");
+  EXPECT_EQ(ui_.TakeMessages(),
+            (std::vector<MessageRecord>{
+                {"該当する問題がありません。", host::MessageButtons::kOk, "テスト用紙 【20】"}}));
+}
+
 TEST_F(MarkingTest, JumpGoesBothWays) {
   testing::FillNumberedBank(*bank_, std::vector<int>(25, 1));
   MakeTest("1", "25", "25", "5", false);
