@@ -665,7 +665,7 @@ host::Border Range::Borders(BorderIndex index) const { return host::Border(*this
 double Range::RowHeight() const { return sheet_->RowHeightOf(Row()); }
 
 void Range::SetRowHeight(double points) const {
-  CheckNumber(points, 0, 409, "行の高さ");
+  CheckNumber(points, kMinRowHeight, kMaxRowHeight, "行の高さ");
   ForEachArea([&](const CellRect& area) {
     if (CoversAllRows(*sheet_, area)) {
       sheet_->set_default_row_height(points);
@@ -687,7 +687,7 @@ void Range::SetRowHeight(std::string_view text) const {
 double Range::ColumnWidth() const { return sheet_->ColumnWidthOf(Column()); }
 
 void Range::SetColumnWidth(double width) const {
-  CheckNumber(width, 0, 255, "列の幅");
+  CheckNumber(width, kMinColumnWidth, kMaxColumnWidth, "列の幅");
   ForEachArea([&](const CellRect& area) {
     for (int32_t c = area.first_column; c <= area.last_column; ++c) {
       sheet_->columns_info()[c].width = width;

@@ -29,6 +29,13 @@ class CommentAccess;
 class FontAccess;
 struct Comment;
 
+// What RowHeight and ColumnWidth accept, both ends included; commands that check a value
+// before handing it over ask these, so that they refuse exactly what the host would.
+inline constexpr double kMinRowHeight = 0;
+inline constexpr double kMaxRowHeight = 409;  // points
+inline constexpr double kMinColumnWidth = 0;
+inline constexpr double kMaxColumnWidth = 255;  // widths of the standard digit
+
 // Which line of a range Borders() reaches, numbered as in the host.
 enum class BorderIndex {
   kDiagonalDown = 5,
@@ -125,12 +132,12 @@ class Range {
 
   // Height of the first row (points) and width of the first column (standard digit widths).
   double RowHeight() const;
-  // 0 to 409 points. Text must read as a number (a type mismatch otherwise); a number out of
-  // range is a run-time error. Nothing changes on error.
+  // kMinRowHeight to kMaxRowHeight points. Text must read as a number (a type mismatch
+  // otherwise); a number out of range is a run-time error. Nothing changes on error.
   void SetRowHeight(double points) const;
   void SetRowHeight(std::string_view text) const;
   double ColumnWidth() const;
-  // 0 to 255. Same rules as SetRowHeight.
+  // kMinColumnWidth to kMaxColumnWidth. Same rules as SetRowHeight.
   void SetColumnWidth(double width) const;
   void SetColumnWidth(std::string_view text) const;
 
