@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "host/application.h"
@@ -63,9 +64,7 @@ PrintForm::PrintForm(host::Ui& ui, model::Body& body)
     field.box->set_geometry(
         {kBoxLeft, 2 * kMargin + spacing * line[field.page]++, kBoxWidth, kBoxHeight});
     field.box->PlaceOn(MultiPage1, field.page);
-    if (field.checked) {
-      field.box->on_exit = [this, &field](bool& cancel) { CheckedBox_Exit(field, cancel); };
-    }
+    field.box->on_exit = [this, &field](bool& cancel) { TextBox_Exit(field, cancel); };
   }
 
   host::CommandButton* buttons[] = {&CommandButton1, &CommandButton2, &CommandButton3,
@@ -90,7 +89,7 @@ std::array<PrintForm::Field, 13> PrintForm::MakeFields() {
   std::array<Field, 13> fields;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const Setting& setting = kSettings[i];
-    fields[i] = {boxes[i], setting.key, setting.page, setting.page == kPage40};
+    fields[i] = {boxes[i], setting.key, setting.page};
   }
   return fields;
 }
@@ -135,12 +134,16 @@ void PrintForm::OnActivate() {
   MultiPage1.SetValue(body_.use_sheet40 ? kPage40 : kPage20);
 }
 
-void PrintForm::CheckedBox_Exit(const Field& field, bool& cancel) {
+void PrintForm::TextBox_Exit(const Field& field, bool& cancel) {
+  // Zero passes the host but hides the row or column, so the dialog asks for more.
+  const HostLimits limits = HostLimitsOf(field.key.name);
   const std::optional<double> number = model::NumericValue(field.box->value());
-  if (number && *number > 0) return;
-  ui().MessageBox(
-      std::string("1以上の整数を入力して下さい。(既定値：") + field.key.default_value + ") ",
-      host::MessageButtons::kOk, std::nullopt);
+  if (number && *number > 0 && limits.Takes(field.box->value())) return;
+  std::ostringstream high;
+  high << limits.high;
+  ui().MessageBox(std::string("1以上の整数を入力して下さい。(既定値：") + field.key.default_value +
+                      ") \r\n" + limits.what + "は " + high.str() + " 以下にして下さい。",
+                  host::MessageButtons::kOk, std::nullopt);
   cancel = true;
 }
 

@@ -37,7 +37,6 @@ class PrintForm : public host::Form {
   host::Image Image1{*this, "Image1"};  // the 40-question paper, on page 0
   host::Image Image2{*this, "Image2"};  // the 20-question paper, on page 1
   // Page 0: number, question and answer rows, band spacer, page foot, slot and side widths.
-  // Each refuses to be left unless it holds a number above zero.
   host::TextBox TextBox1{*this, "TextBox1"};
   host::TextBox TextBox2{*this, "TextBox2"};
   host::TextBox TextBox3{*this, "TextBox3"};
@@ -45,7 +44,7 @@ class PrintForm : public host::Form {
   host::TextBox TextBox5{*this, "TextBox5"};
   host::TextBox TextBox6{*this, "TextBox6"};
   host::TextBox TextBox7{*this, "TextBox7"};
-  // Page 1: number, question and answer rows, page foot, slot and side widths. Not checked.
+  // Page 1: number, question and answer rows, page foot, slot and side widths.
   host::TextBox TextBox8{*this, "TextBox8"};
   host::TextBox TextBox9{*this, "TextBox9"};
   host::TextBox TextBox10{*this, "TextBox10"};
@@ -62,8 +61,10 @@ class PrintForm : public host::Form {
     settings::Key key;
     int page;
   };
-  // The settings of TextBox1 .. TextBox13, in the order they are written. The boxes of page 0
-  // refuse to be left unless they hold a number above zero.
+  // The settings of TextBox1 .. TextBox13, in the order they are written. Every box refuses
+  // to be left unless it holds a number above zero that the host takes for its setting (a row
+  // height up to 409 points, a column width up to 255), so that what the dialog stores can be
+  // applied.
   static constexpr std::array<Setting, 13> kSettings{{
       {settings::kNumberRow40, kPage40},
       {settings::kQuestionRow40, kPage40},
@@ -96,13 +97,12 @@ class PrintForm : public host::Form {
     host::TextBox* box;
     settings::Key key;
     int page;
-    bool checked;  // refuses to be left unless it holds a number above zero
   };
   // The boxes paired with kSettings.
   std::array<Field, 13> MakeFields();
 
-  // TextBox1_Exit .. TextBox7_Exit.
-  void CheckedBox_Exit(const Field& field, bool& cancel);
+  // TextBox1_Exit .. TextBox13_Exit.
+  void TextBox_Exit(const Field& field, bool& cancel);
   void MultiPage1_Change();
   void CommandButton1_Click();
   void CommandButton2_Click();

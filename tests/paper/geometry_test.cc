@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "host/host_error.h"
+#include "host/range.h"
 #include "host/worksheet.h"
 #include "model/body.h"
 #include "model/test_sheet.h"
@@ -109,6 +111,67 @@ TEST_F(GeometryTest, AStoredValueTheHostCannotTakeIsItsRunTimeError) {
   EXPECT_EQ(sheet.RowHeightOf(2), host::kDefaultRowHeight);
   EXPECT_THROW(ApplyColumnWidths(body()), host::HostError);
   EXPECT_EQ(sheet.ColumnWidthOf(21), host::kDefaultColumnWidth);
+}
+
+// The check before a test is made must refuse exactly what applying the values would: a value
+// it lets through that the host refuses stops the test halfway, one it refuses that the host
+// takes blocks a good test.
+TEST_F(GeometryTest, FindRefusedPaperSettingAgreesWithTheHost) {
+  const char* const keys[] = {"No",   "Qs",   "As",   "Bi1",    "Bi2",   "C1",   "C2",
+                              "No20", "Qs20", "As20", "Bi2-20", "C1-20", "C2-20"};
+  const char* const values[] = {"0",      "409",  "409.5", "255", "255.5", "-0.1", "abc", "",
+                                "１００", " 12 ", "1e2",   "12%", "1,000", "高い", "7.0"};
+  for (const char* key : keys) {
+    for (const char* value : values) {
+      Store(key, value);
+      for (const bool sheet40 : {true, false}) {
+        SCOPED_TRACE(std::string(key) + ":\"" + value + "\" on " +
+                     std::string(model::TestSheetName(sheet40)));
+        const std::optional<RefusedSetting> refused =
+            FindRefusedPaperSetting(body().Settings(), sheet40);
+        Use(sheet40);
+        bool host_refused = false;
+        try {
+          for (int32_t row = 1; row <= model::RowsPerPage(sheet40); ++row) {
+            ApplyRowHeight(body(), row);
+          }
+          ApplyColumnWidths(body());
+        } catch (const host::HostError&) {
+          host_refused = true;
+        }
+        EXPECT_EQ(refused.has_value(), host_refused);
+        if (refused) {
+          EXPECT_EQ(refused->key, key);
+          EXPECT_EQ(refused->value, value);
+        }
+      }
+      settings::WriteSetting(body().Settings(), key, "", true);
+    }
+  }
+}
+
+TEST_F(GeometryTest, FindRefusedPaperSettingNamesTheFirstInTheDialogsOrder) {
+  Store("C2", "999");
+  Store("As", "abc");
+  Store("Qs20", "-1");
+  const std::optional<RefusedSetting> on40 = FindRefusedPaperSetting(body().Settings(), true);
+  ASSERT_TRUE(on40);
+  EXPECT_EQ(on40->key, "As");
+  EXPECT_STREQ(on40->limits.what, "行の高さ");
+  EXPECT_EQ(on40->limits.high, host::kMaxRowHeight);
+  Store("As", "90");
+  const std::optional<RefusedSetting> width = FindRefusedPaperSetting(body().Settings(), true);
+  ASSERT_TRUE(width);
+  EXPECT_EQ(width->key, "C2");
+  EXPECT_STREQ(width->limits.what, "列の幅");
+  EXPECT_EQ(width->limits.high, host::kMaxColumnWidth);
+  const std::optional<RefusedSetting> on20 = FindRefusedPaperSetting(body().Settings(), false);
+  ASSERT_TRUE(on20);
+  EXPECT_EQ(on20->key, "Qs20");
+  EXPECT_EQ(on20->value, "-1");
+  EXPECT_FALSE(platform_.RemoveFile(kSettingsPath).has_value());
+  EXPECT_FALSE(FindRefusedPaperSetting(body().Settings(), true)) << "the defaults";
+  EXPECT_FALSE(FindRefusedPaperSetting(body().Settings(), false));
 }
 
 }  // namespace

@@ -55,8 +55,11 @@ class PrintFormTest : public testing::AddInTest {
   host::Workbook* book_ = nullptr;
 };
 
-MessageRecord Refusal(const std::string& default_value) {
-  return {"1以上の整数を入力して下さい。(既定値：" + default_value + ") ",
+constexpr char kRowLimit[] = "行の高さは 409 以下にして下さい。";
+constexpr char kWidthLimit[] = "列の幅は 255 以下にして下さい。";
+
+MessageRecord Refusal(const std::string& default_value, const std::string& limit) {
+  return {"1以上の整数を入力して下さい。(既定値：" + default_value + ") \r\n" + limit,
           host::MessageButtons::kOk, std::nullopt};
 }
 
@@ -142,29 +145,58 @@ TEST_F(PrintFormTest, RefusesWithoutATestSheetOrWhenNoneIsActive) {
   EXPECT_FALSE(SettingsFile().has_value());
 }
 
-TEST_F(PrintFormTest, Page0BoxesRefuseToBeLeftWithoutAPositiveNumber) {
+// The boxes used to take a height or width the host refuses (a width of 300, a height of 500),
+// and those of page 1 any text at all, which failed only when the values were applied.
+TEST_F(PrintFormTest, BoxesOfBothPagesRefuseToBeLeftWithWhatTheHostWouldRefuse) {
+  AddSheet(model::kTestSheet20Name);
   AddSheet(model::kTestSheet40Name);
   struct Case {
     host::TextBox PrintForm::*box;
     const char* text;
     const char* default_value;  // "" when accepted
+    const char* limit;
   };
   const Case cases[] = {
-      {&PrintForm::TextBox1, "0", "20"},   {&PrintForm::TextBox2, "-5", "190"},
-      {&PrintForm::TextBox3, "abc", "90"}, {&PrintForm::TextBox4, "", "18"},
-      {&PrintForm::TextBox5, "0.5", ""},   {&PrintForm::TextBox6, "－1", "6.4"},
-      {&PrintForm::TextBox7, "x7", "7.0"}, {&PrintForm::TextBox7, "7.5", ""},
-      {&PrintForm::TextBox6, "１０", ""},
+      // page 0
+      {&PrintForm::TextBox1, "0", "20", kRowLimit},
+      {&PrintForm::TextBox2, "-5", "190", kRowLimit},
+      {&PrintForm::TextBox3, "abc", "90", kRowLimit},
+      {&PrintForm::TextBox4, "", "18", kRowLimit},
+      {&PrintForm::TextBox5, "0.5", "", nullptr},
+      {&PrintForm::TextBox6, "－1", "6.4", kWidthLimit},
+      {&PrintForm::TextBox7, "x7", "7.0", kWidthLimit},
+      {&PrintForm::TextBox7, "7.5", "", nullptr},
+      {&PrintForm::TextBox6, "１０", "", nullptr},
+      {&PrintForm::TextBox2, "500", "190", kRowLimit},
+      {&PrintForm::TextBox2, "409", "", nullptr},
+      {&PrintForm::TextBox3, "409.01", "90", kRowLimit},
+      {&PrintForm::TextBox1, "1e3", "20", kRowLimit},
+      {&PrintForm::TextBox6, "300", "6.4", kWidthLimit},
+      {&PrintForm::TextBox7, "255", "", nullptr},
+      {&PrintForm::TextBox7, "256", "7.0", kWidthLimit},
+      // page 1
+      {&PrintForm::TextBox8, "", "20", kRowLimit},
+      {&PrintForm::TextBox9, "abc", "353", kRowLimit},
+      {&PrintForm::TextBox9, "500", "353", kRowLimit},
+      {&PrintForm::TextBox10, "409", "", nullptr},
+      {&PrintForm::TextBox11, "0", "11.25", kRowLimit},
+      {&PrintForm::TextBox12, "300", "6.4", kWidthLimit},
+      {&PrintForm::TextBox13, "255", "", nullptr},
+      {&PrintForm::TextBox13, "２５６", "7.0", kWidthLimit},
   };
   Open([&](PrintForm& f) {
     for (const Case& c : cases) {
       host::TextBox& box = f.*c.box;
+      const int page = box.container_page();
+      if (f.MultiPage1.value() != page) {
+        ASSERT_TRUE(f.SelectPage(f.MultiPage1, page));
+      }
       ASSERT_TRUE(f.Type(box, c.text));
       const bool refused = *c.default_value != '\0';
       EXPECT_EQ(f.Press(f.CommandButton2), !refused) << box.name() << " \"" << c.text << "\"";
       if (!refused) continue;
       EXPECT_EQ(f.focused(), &box);
-      EXPECT_EQ(ui_.TakeMessages(), std::vector<MessageRecord>{Refusal(c.default_value)});
+      EXPECT_EQ(ui_.TakeMessages(), std::vector<MessageRecord>{Refusal(c.default_value, c.limit)});
       EXPECT_EQ(box.value(), c.text) << "the reset did not run";
       f.Type(box, "1");
     }
@@ -174,16 +206,28 @@ TEST_F(PrintFormTest, Page0BoxesRefuseToBeLeftWithoutAPositiveNumber) {
   EXPECT_FALSE(SettingsFile().has_value());
 }
 
-TEST_F(PrintFormTest, Page1BoxesAreStoredUnchecked) {
+TEST_F(PrintFormTest, AValueStoredByHandThatTheHostWouldRefuseCannotLeaveItsBox) {
   AddSheet(model::kTestSheet20Name);
+  AddSheet(model::kTestSheet40Name);
+  settings::WriteSetting(body().Settings(), "Qs", "abc", false);
+  settings::WriteSetting(body().Settings(), "C1-20", "300", false);
   Open([&](PrintForm& f) {
-    f.Type(f.TextBox8, "");
-    f.Type(f.TextBox9, "abc");
-    EXPECT_TRUE(f.Press(f.CommandButton4));
+    EXPECT_EQ(f.TextBox2.value(), "abc");
+    ASSERT_TRUE(f.MoveFocus(f.TextBox2));
+    EXPECT_FALSE(f.MoveFocus(f.TextBox3));
+    EXPECT_EQ(ui_.TakeMessages(), std::vector<MessageRecord>{Refusal("190", kRowLimit)});
+    f.Type(f.TextBox2, "190");
+    ASSERT_TRUE(f.SelectPage(f.MultiPage1, 1));
+    ASSERT_TRUE(f.MoveFocus(f.TextBox12));
+    EXPECT_FALSE(f.Press(f.CommandButton4));
+    EXPECT_EQ(ui_.TakeMessages(), std::vector<MessageRecord>{Refusal("6.4", kWidthLimit)});
+    EXPECT_TRUE(f.loaded()) << "nothing was saved";
+    f.Type(f.TextBox12, "6.4");
+    EXPECT_TRUE(f.Press(f.CommandButton3));
   });
   ui_.ExpectNoMessages();
-  EXPECT_EQ(Stored("No20"), "");
-  EXPECT_EQ(Stored("Qs20"), "abc");
+  EXPECT_EQ(Stored("Qs"), "abc");
+  EXPECT_EQ(Stored("C1-20"), "300");
 }
 
 TEST_F(PrintFormTest, PrintPreviewSizesTheRowsOfThePagesInUse) {
@@ -263,10 +307,9 @@ TEST_F(PrintFormTest, SaveStoresAndTheNextOpeningReadsTheFileAfresh) {
 TEST_F(PrintFormTest, ARunTimeErrorInThePreviewClosesTheDialog) {
   host::Worksheet& sheet = AddSheet(model::kTestSheet20Name);
   sheet.Cells(1, 21).SetValue("No.");
-  ui_.QueueFormScriptFor<PrintForm>([&](PrintForm& f) {
-    f.Type(f.TextBox9, "高い");
-    f.Press(f.CommandButton1);
-  });
+  // A bad value in a box the user never entered reaches the host.
+  settings::WriteSetting(body().Settings(), "Qs20", "高い", false);
+  ui_.QueueFormScriptFor<PrintForm>([&](PrintForm& f) { f.Press(f.CommandButton1); });
   EXPECT_THROW(SetPaper(body()), host::HostError);
   EXPECT_FALSE(body().print_form->loaded());
   EXPECT_EQ(Stored("Qs20"), "高い") << "the values were stored before the rows were sized";
