@@ -32,6 +32,7 @@ struct WorkbookCommand {
   std::function<void(Session&)> run = {};
   bool saves = true;
   std::optional<std::string> output = {};  // -o
+  bool force = false;                      // save over another program's lock
   // Runs once the workbook is saved, unless the command stopped: prints what was saved.
   std::function<ExitStatus(Session&)> after_save = {};
 };
@@ -99,6 +100,26 @@ ExitStatus SaveChanges(Session& session, const WorkbookCommand& command, const T
   return kExitOk;
 }
 
+// Says that what the command changed stays unsaved, when it changed anything.
+void SayNotSaved(Session& session, const Terminal& terminal) {
+  if (!session.Changed()) return;
+  terminal.err << "Not saved: the command stopped before its end, so "
+               << (session.workbook()->Path().empty() ? std::string("the new workbook")
+                                                      : session.workbook()->FullName())
+               << " was not written.\n";
+}
+
+// Closing the workbook records it in the history; a history that cannot take it does not undo
+// what the command did, so that is only a warning.
+void EndSession(Session& session, const Terminal& terminal) {
+  try {
+    session.End();
+  } catch (const host::HostError& error) {
+    terminal.err << "warning: the history of recent workbooks was not updated:\n"
+                 << TerminalText(error.Display()) << "\n";
+  }
+}
+
 ExitStatus RunOnWorkbook(TerminalUi& ui, host::Platform& platform, const WorkbookCommand& command) {
   const Terminal& terminal = ui.terminal();
   Session session(ui, platform);
@@ -115,21 +136,22 @@ ExitStatus RunOnWorkbook(TerminalUi& ui, host::Platform& platform, const Workboo
   ExitStatus status = kExitOk;
   try {
     command.run(session);
-    if (ui.stopped()) status = kExitStopped;
-    if (command.saves) status = std::max(status, SaveChanges(session, command, terminal));
+    if (ui.stopped()) {
+      // Work done before a check stopped the command is not what the user asked for.
+      status = kExitStopped;
+      if (command.saves) SayNotSaved(session, terminal);
+    } else if (command.saves) {
+      status = SaveChanges(session, command, terminal);
+    }
   } catch (const host::HostError& error) {
     // A command cut short by a run-time error leaves its work half done: the file keeps what
     // it had, as when the user closes the workbook without saving.
     PrintHostError(terminal, error);
+    if (command.saves) SayNotSaved(session, terminal);
     status = kExitStopped;
   }
   if (status == kExitOk && command.after_save) status = command.after_save(session);
-  try {
-    session.End();
-  } catch (const host::HostError& error) {
-    PrintHostError(terminal, error);
-    return kExitFile;
-  }
+  EndSession(session, terminal);
   return status;
 }
 
@@ -168,6 +190,19 @@ TestSummary SummariseTest(model::Body& body, host::Workbook& workbook) {
   return summary;
 }
 
+// Notes the test the dialog has made, once 作成 has made one (it then reads 再作成).
+void NoteMadeTest(host::Form& form, Session& session, TestSummary& summary) {
+  const bool made = static_cast<testgen::UserForm1&>(form).CommandButton1.caption() == "再作成";
+  if (made && session.body().generation.test_page_count > 0) {
+    summary = SummariseTest(session.body(), *session.workbook());
+  }
+}
+
+bool ChoosesInTheDialog(const Invocation& inv) {
+  return inv.first_group || inv.last_group || inv.group_count || inv.code || inv.ignore_wrong ||
+         inv.exclude_set || inv.must_appear || inv.per_page40;
+}
+
 DialogScript MakeTestScript(const Invocation& inv, Session& session, TestSummary& summary) {
   DialogScript script;
   if (inv.first_group) script.push_back(TypeInto("T1", *inv.first_group));
@@ -179,22 +214,34 @@ DialogScript MakeTestScript(const Invocation& inv, Session& session, TestSummary
   if (inv.must_appear) script.push_back(SetTicked("CheckBox2", *inv.must_appear));
   if (inv.per_page40) script.push_back(SetTicked("TB1", *inv.per_page40));
   script.push_back(Press("CommandButton1"));  // 作成
-  script.push_back(Inspect([&session, &summary](host::Form& form) {
-    // 作成 becomes 再作成 once a test has been made.
-    if (static_cast<testgen::UserForm1&>(form).CommandButton1.caption() == "再作成") {
-      summary = SummariseTest(session.body(), *session.workbook());
-    }
-  }));
+  script.push_back(
+      Inspect([&session, &summary](host::Form& form) { NoteMadeTest(form, session, summary); }));
   script.push_back(Press("CommandButton2"));  // 閉じる
   return script;
 }
 
+// A person at a terminal who gave none of the dialog's choices fills the dialog themselves;
+// otherwise the options are typed into it.
+void AnswerTestDialog(const Invocation& inv, TerminalUi& ui, Session& session,
+                      TestSummary& summary) {
+  if (!ChoosesInTheDialog(inv) && ui.terminal().interactive) {
+    ui.SetWatcher(typeid(testgen::UserForm1),
+                  [&session, &summary](host::Form& form) { NoteMadeTest(form, session, summary); });
+    return;
+  }
+  for (const auto& [box, option] : {std::pair{"T1", "--range"}, std::pair{"T2", "--range"},
+                                    std::pair{"T3", "--count"}, std::pair{"T4", "--code"}}) {
+    ui.NameOption(box, option);
+  }
+  ui.SetScript(typeid(testgen::UserForm1), MakeTestScript(inv, session, summary));
+}
+
 ExitStatus MakeTest(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
   TestSummary summary;
-  WorkbookCommand command{.output = inv.output};
+  WorkbookCommand command{.output = inv.output, .force = inv.force};
   command.run = [&](Session& session) {
     session.ActivateBankSheet();
-    ui.SetScript(typeid(testgen::UserForm1), MakeTestScript(inv, session, summary));
+    AnswerTestDialog(inv, ui, session, summary);
     session.RunMacro("M_START");
     if (!summary.made) {
       ui.MarkStopped();
@@ -214,21 +261,81 @@ ExitStatus MakeTest(const Invocation& inv, TerminalUi& ui, host::Platform& platf
 
 // --- the review commands ----------------------------------------------------------------------
 
+// The test sheet asked for with --per-page must exist: the command never falls back to the
+// other sheet, which may be the one the students get.
+bool ActivateTestSheetOrSay(Session& session, const Invocation& inv, TerminalUi& ui) {
+  if (session.ActivateTestSheet(inv.per_page40)) return true;
+  ui.terminal().err << "\"" << session.workbook()->Name() << "\" has no sheet \""
+                    << model::TestSheetName(*inv.per_page40) << "\" (--per-page "
+                    << (*inv.per_page40 ? "40" : "20") << "): nothing was done.\n";
+  ui.MarkStopped();
+  return false;
+}
+
 ExitStatus OnTestSheet(const Invocation& inv, TerminalUi& ui, host::Platform& platform,
                        const char* macro) {
-  WorkbookCommand command{.output = inv.output};
+  WorkbookCommand command{.output = inv.output, .force = inv.force};
   command.run = [&](Session& session) {
-    session.ActivateTestSheet(inv.per_page40);
-    session.RunMacro(macro);
+    if (ActivateTestSheetOrSay(session, inv, ui)) session.RunMacro(macro);
+  };
+  return RunOnWorkbook(ui, platform, command);
+}
+
+// Says what a marking command did with `cell`; false when it recorded nothing.
+bool ReportMark(const model::MarkOutcome& mark, const std::string& cell, bool wrong_answer,
+                const Terminal& terminal) {
+  using Kind = model::MarkOutcome::Kind;
+  const std::string row = std::to_string(mark.bank_row);
+  switch (mark.kind) {
+    case Kind::kMarked:
+      terminal.out << "row " << row << ": "
+                   << (wrong_answer ? "X in attempt " + std::to_string(mark.attempt)
+                                    : std::string("必出"))
+                   << "\n";
+      return true;
+    case Kind::kAttemptsFull:
+      terminal.err << "no free attempt column in row " << row << ": nothing recorded\n";
+      return false;
+    case Kind::kBeyondSlots:
+      terminal.err << cell << " is right of the question columns (A to T): nothing to mark\n";
+      return false;
+    case Kind::kEmptySlot:
+      terminal.err << cell << " holds no question: nothing to mark\n";
+      return false;
+    case Kind::kEmptyBankRow:
+      terminal.err << "row " << row << " holds no question: nothing to mark\n";
+      return false;
+    case Kind::kNone:
+      break;  // the command has shown why
+  }
+  return false;
+}
+
+// Marks each cell in order and says what each mark did; the first cell with nothing to mark
+// stops the command, and then nothing is saved.
+ExitStatus Mark(const Invocation& inv, TerminalUi& ui, host::Platform& platform,
+                const char* macro) {
+  const bool wrong_answer = inv.command == Command::kMarkWrong;
+  WorkbookCommand command{.output = inv.output, .force = inv.force};
+  command.run = [&](Session& session) {
+    for (const std::string& cell : inv.cells) {
+      session.Select(cell);
+      session.RunMacro(macro);
+      if (ui.stopped()) return;
+      if (!ReportMark(session.LastMark(), cell, wrong_answer, ui.terminal())) {
+        ui.MarkStopped();
+        return;
+      }
+    }
   };
   return RunOnWorkbook(ui, platform, command);
 }
 
 ExitStatus OnSelectedCell(const Invocation& inv, TerminalUi& ui, host::Platform& platform,
                           const char* macro) {
-  WorkbookCommand command{.output = inv.output};
+  WorkbookCommand command{.output = inv.output, .force = inv.force};
   command.run = [&](Session& session) {
-    session.Select(inv.cell);
+    session.Select(inv.cells.front());
     session.RunMacro(macro);
   };
   return RunOnWorkbook(ui, platform, command);
@@ -237,7 +344,7 @@ ExitStatus OnSelectedCell(const Invocation& inv, TerminalUi& ui, host::Platform&
 ExitStatus Jump(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
   WorkbookCommand command{.saves = false};
   command.run = [&](Session& session) {
-    session.Select(inv.cell);
+    session.Select(inv.cells.front());
     session.RunMacro("M_GoJUMP");
     if (!ui.stopped()) ui.terminal().out << session.ActiveCellReference() << "\n";
   };
@@ -283,12 +390,15 @@ void PrintPaperValues(paper::PrintForm& form, std::ostream& out) {
   }
 }
 
-DialogScript PaperScript(const Invocation& inv, std::ostream& out, std::ostream& err) {
+DialogScript PaperScript(const Invocation& inv, TerminalUi& ui) {
+  std::ostream& out = ui.terminal().out;
   DialogScript script;
   for (const auto& [key, value] : inv.settings) {
-    script.push_back([key, value, &err](host::Form& form) {
+    script.push_back([key, value, &ui](host::Form& form) {
+      std::ostream& err = ui.terminal().err;
       auto& paper = static_cast<paper::PrintForm&>(form);
       auto [box, page] = paper.BoxForSetting(key);
+      ui.NameOption(box->name(), "--set " + key);
       if (paper.MultiPage1.value() != page && !paper.SelectPage(paper.MultiPage1, page)) {
         err << key << " is on the page \"" << paper.MultiPage1.page(page).caption
             << "\", which cannot be chosen: the workbook has no such test sheet.\n";
@@ -318,7 +428,7 @@ ExitStatus Paper(const Invocation& inv, TerminalUi& ui, host::Platform& platform
     }
   }
   bool printed = true;
-  WorkbookCommand command{.output = inv.output};
+  WorkbookCommand command{.output = inv.output, .force = inv.force};
   command.run = [&](Session& session) {
     if (inv.pdf) {
       ui.SetPrintPreview([&](const std::vector<host::Worksheet*>& sheets) {
@@ -327,8 +437,8 @@ ExitStatus Paper(const Invocation& inv, TerminalUi& ui, host::Platform& platform
         }
       });
     }
-    session.ActivateTestSheet(inv.per_page40);
-    ui.SetScript(typeid(paper::PrintForm), PaperScript(inv, ui.terminal().out, ui.terminal().err));
+    if (!ActivateTestSheetOrSay(session, inv, ui)) return;
+    ui.SetScript(typeid(paper::PrintForm), PaperScript(inv, ui));
     session.RunMacro("M_SetPaper");
   };
   const ExitStatus status = RunOnWorkbook(ui, platform, command);
@@ -349,7 +459,7 @@ ExitStatus KanjiGrade(const Invocation& inv, TerminalUi& ui, host::Platform& pla
   script.push_back(Press("Command1"));  // 閉じる
   WorkbookCommand command{.saves = false};
   command.run = [&](Session& session) {
-    session.Select(inv.cell);
+    session.Select(inv.cells.front());
     ui.SetScript(typeid(kanjigrade::Form1), std::move(script));
     session.RunMacro("M_Command2");
   };
@@ -414,9 +524,9 @@ ExitStatus Macro(const Invocation& inv, TerminalUi& ui, host::Platform& platform
     for (const app::Macro& m : macros) names += std::string(names.empty() ? "" : " ") + m.name;
     throw UsageError("the workbook has no macro \"" + inv.macro + "\"; it has " + names);
   }
-  WorkbookCommand command{.output = inv.output};
+  WorkbookCommand command{.output = inv.output, .force = inv.force};
   command.run = [&](Session& session) {
-    if (!inv.cell.empty()) session.Select(inv.cell);
+    if (!inv.cells.empty()) session.Select(inv.cells.front());
     session.RunMacro(inv.macro);
   };
   return RunOnWorkbook(ui, platform, command);
@@ -445,9 +555,9 @@ ExitStatus RunCommand(const Invocation& inv, const Terminal& terminal, host::Pla
     case Command::kEraseAnswers:
       return OnTestSheet(inv, ui, platform, "M_ANS_DEL");
     case Command::kMarkWrong:
-      return OnSelectedCell(inv, ui, platform, "M_ThisQSisNG");
+      return Mark(inv, ui, platform, "M_ThisQSisNG");
     case Command::kMarkMust:
-      return OnSelectedCell(inv, ui, platform, "M_ThisQSisHITU");
+      return Mark(inv, ui, platform, "M_ThisQSisHITU");
     case Command::kJump:
       return Jump(inv, ui, platform);
     case Command::kReport:

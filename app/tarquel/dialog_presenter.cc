@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "host/forms/controls.h"
+#include "host/utf16.h"
 
 namespace tarquel::cli {
 
@@ -59,45 +60,136 @@ std::string Indent(const std::string& text, const std::string& prefix) {
   return result;
 }
 
-std::string DrawControl(const host::Control& control) {
+// The dialogs' font draws a full-width character 180 twips wide (9 pt) and a half-width one
+// half that: enough to tell where a label's words stand beside the boxes it frames.
+int TwipsOf(char32_t ch) { return ch < 0x80 || (ch >= 0xFF61 && ch <= 0xFF9F) ? 90 : 180; }
+
+bool IsBlank(char32_t ch) { return ch == U' ' || ch == U'\u3000'; }
+
+// One thing drawn on a line of the dialog: a control, or a run of a label's words (a label
+// that frames boxes with runs of spaces, "出題範囲　　　　～", is cut at the spaces so that the
+// boxes stand where the spaces were).
+struct Piece {
+  int left = 0;
+  std::string text;
+  bool words = false;  // a label's words, drawn close to the boxes they name
+};
+
+struct Line {
+  int top = 0;
+  int bottom = 0;
+  std::vector<Piece> pieces;
+  std::string block;  // the lines of a multi-line box, below the line
+};
+
+host::Geometry OnForm(const host::Control& control) {
+  host::Geometry geometry = control.geometry();
+  if (const host::MultiPage* page = control.container()) {
+    geometry.left += page->geometry().left;
+    geometry.top += page->geometry().top;
+  }
+  return geometry;
+}
+
+void AddLabelWords(const host::Label& label, int left, std::vector<Piece>& pieces) {
+  const std::string& caption = label.caption();
+  int x = left;
+  std::string words;
+  int words_left = x;
+  for (std::size_t i = 0; i < caption.size();) {
+    const std::size_t start = i;
+    const char32_t ch = host::DecodeUtf8(caption, &i);
+    if (IsBlank(ch)) {
+      if (!words.empty()) pieces.push_back({words_left, words, true});
+      words.clear();
+    } else {
+      if (words.empty()) words_left = x;
+      words += caption.substr(start, i - start);
+    }
+    x += TwipsOf(ch);
+  }
+  if (!words.empty()) pieces.push_back({words_left, words, true});
+}
+
+std::string Numbered(int number) { return number > 0 ? std::to_string(number) + ")" : ""; }
+
+std::string DrawnControl(const host::Control& control, int number, std::string& block) {
   const std::string off = control.enabled() ? "" : " (not available)";
   switch (control.kind()) {
     case host::ControlKind::kTextBox: {
       const auto& box = static_cast<const host::TextBox&>(control);
       const std::string value = TerminalText(box.value());
+      std::string named = control.tooltip().empty() ? "" : control.tooltip() + " ";
       if (box.multi_line() && value.find('\n') != std::string::npos) {
-        return control.name() + ":" + off + "\n" + Indent(value, "      |");
+        block = Indent(value, "      |");
+        return named + Numbered(number) + "[...]" + off;
       }
-      return control.name() + " = \"" + value + "\"" + off + "\n";
+      return named + Numbered(number) + "[" + value + "]" + off;
     }
     case host::ControlKind::kCheckBox:
     case host::ControlKind::kToggleButton: {
       const auto& box = static_cast<const host::BooleanControl&>(control);
-      return std::string(box.value() ? "[x] " : "[ ] ") + box.caption() + "  (" + control.name() +
-             ")" + off + "\n";
+      return Numbered(number) + (box.value() ? "[x] " : "[ ] ") + box.caption() + off;
     }
     case host::ControlKind::kCommandButton: {
       const auto& button = static_cast<const host::CommandButton&>(control);
-      std::string line = "<" + button.caption() + ">  (" + control.name() + ")" + off;
-      if (!control.tooltip().empty()) line += "  " + control.tooltip();
-      return line + "\n";
+      std::string text = Numbered(number) + "<" + button.caption() + ">" + off;
+      if (!control.tooltip().empty()) text += " " + control.tooltip();
+      return text;
     }
-    case host::ControlKind::kLabel:
-      return static_cast<const host::Label&>(control).caption() + "\n";
     case host::ControlKind::kMultiPage: {
       const auto& pages = static_cast<const host::MultiPage&>(control);
-      std::string line = "pages:";
+      std::string text = "pages:";
       for (int i = 0; i < pages.page_count(); ++i) {
         if (!pages.page(i).visible) continue;
-        line += (i == pages.value() ? "  *" : "   ") + std::to_string(i + 1) + " " +
+        text += (i == pages.value() ? "  *" : "   ") + std::to_string(i + 1) + " " +
                 pages.page(i).caption;
       }
-      return line + "\n";
+      return text;
     }
+    case host::ControlKind::kLabel:
     case host::ControlKind::kImage:
       break;
   }
   return "";
+}
+
+// The controls in lines as the dialog shows them: those whose middles lie within a line's
+// height stand on it, left to right. A control without a size stands on a line of its own.
+std::vector<Line> LayOut(const host::Form& form) {
+  std::vector<host::Control*> seen = SeenControls(form);
+  std::vector<int> numbers(seen.size(), 0);
+  int number = 0;
+  for (std::size_t i = 0; i < seen.size(); ++i) {
+    if (Actionable(*seen[i])) numbers[i] = ++number;
+  }
+  std::vector<std::size_t> order(seen.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return OnForm(*seen[a]).top < OnForm(*seen[b]).top;
+  });
+  std::vector<Line> lines;
+  for (std::size_t index : order) {
+    const host::Control& control = *seen[index];
+    const host::Geometry at = OnForm(control);
+    const int middle = at.top + at.height / 2;
+    const bool sized = at.height > 0;
+    if (lines.empty() || !sized || lines.back().bottom <= lines.back().top ||
+        middle < lines.back().top || middle >= lines.back().bottom) {
+      lines.push_back({at.top, at.top + at.height, {}, {}});
+    }
+    Line& line = lines.back();
+    line.bottom = std::max(line.bottom, at.top + at.height);
+    if (control.kind() == host::ControlKind::kLabel) {
+      AddLabelWords(static_cast<const host::Label&>(control), at.left, line.pieces);
+      continue;
+    }
+    std::string block;
+    const std::string text = DrawnControl(control, numbers[index], block);
+    if (!text.empty()) line.pieces.push_back({at.left, text, false});
+    line.block += block;
+  }
+  return lines;
 }
 
 // Acts on control `control` as the person asked; `text` is set for "NAME=TEXT".
@@ -180,28 +272,27 @@ bool RunScript(host::Form& form, const DialogScript& script) {
 
 std::string DrawForm(const host::Form& form) {
   std::string text = "== " + form.caption() + " ==\n";
-  int number = 0;
-  for (const host::Control* control : SeenControls(form)) {
-    std::string mark = "    ";
-    if (Actionable(*control)) {
-      ++number;
-      mark = (number < 10 ? " " : "") + std::to_string(number) + ") ";
+  for (Line& line : LayOut(form)) {
+    std::stable_sort(line.pieces.begin(), line.pieces.end(),
+                     [](const Piece& a, const Piece& b) { return a.left < b.left; });
+    std::string drawn;
+    for (std::size_t i = 0; i < line.pieces.size(); ++i) {
+      // A label's words stand close to the boxes they name; other controls apart.
+      if (i > 0) drawn += line.pieces[i - 1].words || line.pieces[i].words ? " " : "   ";
+      drawn += line.pieces[i].text;
     }
-    std::string drawn = DrawControl(*control);
-    if (!drawn.empty() && drawn.back() == '\n') drawn.pop_back();
-    // The number stands before the control's first line only.
-    const std::size_t first_end = std::min(drawn.find('\n'), drawn.size());
-    text += "  " + mark + drawn.substr(0, first_end) + "\n";
-    if (first_end < drawn.size()) text += Indent(drawn.substr(first_end + 1), "      ");
+    if (!drawn.empty()) text += "  " + drawn + "\n";
+    text += line.block;
   }
   return text;
 }
 
-void PresentInteractively(host::Form& form, const Terminal& terminal) {
+void PresentInteractively(host::Form& form, const Terminal& terminal,
+                          const std::function<void(host::Form&)>& after_action) {
   while (form.shown()) {
     terminal.out << DrawForm(form);
     const std::optional<std::string> line = terminal.Ask(
-        "Type N or NAME to press, tick or enter a control, N=TEXT to type into a box,\n"
+        "Type N to press, tick or go to control N, N=TEXT to type TEXT into box N,\n"
         "page N to turn a page, or an empty line to close: ");
     if (!line || line->empty()) return;  // the caller's Show closes it as the close box does
     std::optional<std::string> text;
@@ -221,9 +312,8 @@ void PresentInteractively(host::Form& form, const Terminal& terminal) {
       terminal.err << "There is no control " << name << " here.\n";
       continue;
     }
-    if (!Act(form, *control, text)) {
-      terminal.err << control->name() << " did not take that.\n";
-    }
+    if (!Act(form, *control, text)) terminal.err << name << " did not take that.\n";
+    if (after_action) after_action(form);
   }
 }
 

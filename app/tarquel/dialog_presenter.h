@@ -32,12 +32,16 @@ DialogStep Inspect(std::function<void(host::Form&)> look);
 // Runs the steps in order while the form is shown. Returns false when a step was refused.
 bool RunScript(host::Form& form, const DialogScript& script);
 
-// The form as text: its caption, then each control the user can see, numbered.
+// The form as text: its caption, then the controls the user can see in lines as the dialog
+// lays them out, each label's words beside the boxes they name. The controls a person acts on
+// are numbered in tab order ("1)[15]", "3)<作成>"); a text box that has no label shows its tool
+// tip before it.
 std::string DrawForm(const host::Form& form);
 
 // Lets the person at `terminal` act on the form until it closes, or the input ends (which
-// closes it as its close box would).
-void PresentInteractively(host::Form& form, const Terminal& terminal);
+// closes it as its close box would). `after_action`, when set, runs after each action.
+void PresentInteractively(host::Form& form, const Terminal& terminal,
+                          const std::function<void(host::Form&)>& after_action = {});
 
 }  // namespace tarquel::cli
 

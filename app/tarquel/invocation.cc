@@ -46,11 +46,22 @@ OptionSpec PerPage() {
           }};
 }
 
-OptionSpec Cell(const char* name) {
-  return {name, true, [](Invocation& inv, const std::string& value) { inv.cell = value; }};
+// A cell or range option; given again, it is refused unless the command takes `several`.
+OptionSpec Cell(const char* name, bool several = false) {
+  return {name, true, [name, several](Invocation& inv, const std::string& value) {
+            if (!several && !inv.cells.empty()) {
+              throw UsageError(std::string(name) + " is given twice: this command works on one " +
+                               "selection");
+            }
+            inv.cells.push_back(value);
+          }};
 }
 
 OptionSpec Output() { return {"-o", true, Store(&Invocation::output)}; }
+
+OptionSpec Force() {
+  return {"--force", false, [](Invocation& inv, const std::string&) { inv.force = true; }};
+}
 
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = {
@@ -94,6 +105,7 @@ const std::vector<CommandSpec>& Commands() {
         {"--must-appear", false, Flag(&Invocation::must_appear, true)},
         {"--no-must-appear", false, Flag(&Invocation::must_appear, false)},
         Output(),
+        Force(),
         {"--pdf", true, Store(&Invocation::pdf)}},
        {"[BANK]"}},
       {"show-answers",
@@ -103,7 +115,7 @@ const std::vector<CommandSpec>& Commands() {
        "Runs 解答表示 on the test sheet of --per-page; without it, on the test sheet in use\n"
        "(the one the workbook shows, else the one the last test was made on).\n\n"
        "Example: tarquel show-answers bank.xlsx --per-page 40",
-       {PerPage(), Output()},
+       {PerPage(), Output(), Force()},
        {"[BANK]"}},
       {"erase-answers",
        Command::kEraseAnswers,
@@ -111,25 +123,29 @@ const std::vector<CommandSpec>& Commands() {
        "erase the answers from the test sheet (解答消去)",
        "Runs 解答消去 on the test sheet of --per-page, or on the test sheet in use.\n\n"
        "Example: tarquel erase-answers bank.xlsx",
-       {PerPage(), Output()},
+       {PerPage(), Output(), Force()},
        {"[BANK]"}},
       {"mark-wrong",
        Command::kMarkWrong,
-       "[BANK] --cell 'SHEET!A1' [-o OUT.xlsx]",
+       "[BANK] --cell 'SHEET!A1' [--cell ...] [-o OUT.xlsx]",
        "record a wrong answer for a question (この問題は不正解です)",
        "Selects the cell, a question on a test sheet or its row on the bank sheet, and runs\n"
-       "この問題は不正解です: the next attempt column of the question's bank row gets \"X\".\n\n"
-       "Example: tarquel mark-wrong bank.xlsx --cell 'テスト用紙 【40】!T2'",
-       {Cell("--cell"), Output()},
+       "この問題は不正解です: the next attempt column of the question's bank row gets \"X\".\n"
+       "Each --cell is marked in order, and each bank row marked is printed. When a cell\n"
+       "has nothing to mark (no question there, or all ten attempts recorded), the program\n"
+       "says so, stops there and saves nothing.\n\n"
+       "Example: tarquel mark-wrong bank.xlsx --cell 'テスト用紙 【40】!T2' --cell "
+       "'テスト用紙 【40】!S2'",
+       {Cell("--cell", true), Output(), Force()},
        {"[BANK]"}},
       {"mark-must",
        Command::kMarkMust,
-       "[BANK] --cell 'SHEET!A1' [-o OUT.xlsx]",
+       "[BANK] --cell 'SHEET!A1' [--cell ...] [-o OUT.xlsx]",
        "flag a question as must-appear (この問題を必出とする)",
        "Selects the cell and runs この問題を必出とする: the question's bank row is flagged\n"
-       "必出.\n\n"
+       "必出. Each --cell is flagged in order, as mark-wrong marks them.\n\n"
        "Example: tarquel mark-must bank.xlsx --cell 'テスト用紙 【40】!S2'",
-       {Cell("--cell"), Output()},
+       {Cell("--cell", true), Output(), Force()},
        {"[BANK]"}},
       {"jump",
        Command::kJump,
@@ -158,7 +174,7 @@ const std::vector<CommandSpec>& Commands() {
        "becomes TEXT. On a terminal, without --reading, the reading is asked for.\n\n"
        "Example: tarquel furigana bank.xlsx --cell 'ミラヴォ 同音・同訓!D3' --reading "
        "いぎ",
-       {Cell("--cell"), {"--reading", true, Store(&Invocation::reading)}, Output()},
+       {Cell("--cell"), {"--reading", true, Store(&Invocation::reading)}, Output(), Force()},
        {"[BANK]"}},
       {"paper",
        Command::kPaper,
@@ -183,7 +199,8 @@ const std::vector<CommandSpec>& Commands() {
          }},
         {"--reset", false, [](Invocation& inv, const std::string&) { inv.reset = true; }},
         {"--preview", true, Store(&Invocation::pdf)},
-        Output()},
+        Output(),
+        Force()},
        {"[BANK]"}},
       {"kanji-grade",
        Command::kKanjiGrade,
@@ -229,7 +246,7 @@ const std::vector<CommandSpec>& Commands() {
        "M_NG_Report, M_HITU_Report, M_SetPaper, M_QVersion, M_Command1, M_Command2.\n"
        "A dialog it shows is presented on a terminal and closed otherwise.\n\n"
        "Example: tarquel macro bank.xlsx M_HITU_Report",
-       {Cell("--select"), Output()},
+       {Cell("--select"), Output(), Force()},
        {"BANK", "NAME"}},
   };
   return commands;
@@ -295,7 +312,7 @@ void CheckRequired(const CommandSpec& spec, std::size_t given, const Invocation&
                           spec.command == Command::kMarkMust || spec.command == Command::kJump ||
                           spec.command == Command::kFurigana ||
                           spec.command == Command::kKanjiGrade;
-  if (needs_cell && inv.cell.empty()) {
+  if (needs_cell && inv.cells.empty()) {
     throw UsageError(std::string(spec.name) + " needs " +
                      (spec.command == Command::kKanjiGrade ? "--cells" : "--cell"));
   }
@@ -387,7 +404,10 @@ std::string OverviewHelp() {
       "\nA command that takes BANK takes --sample instead to open the sample workbook of the\n"
       "data folder (サンプルデータを開く).\n"
       "Every command takes --yes and --no: the answers, in order, to the questions it asks.\n"
-      "Without a terminal an unanswered question is answered No.\n\n"
+      "Without a terminal an unanswered question is answered No.\n"
+      "A command that changed the workbook saves it, unless it stopped at a check or an error\n"
+      "(then nothing is saved). It does not save over a workbook that another program has\n"
+      "open (its lock file lies beside it): close it there, or give --force.\n\n"
       "Exit status: 0 the command ran to its end; 1 it stopped at a check or an error\n"
       "message; 2 the command line was wrong; 3 a file could not be read or written.\n\n"
       "`tarquel help COMMAND` tells more of one command.\n";

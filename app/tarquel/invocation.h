@@ -59,14 +59,17 @@ struct Invocation {
   std::optional<bool> must_appear = {};
   std::optional<bool> per_page40 = {};  // also show-answers, erase-answers, paper
 
-  std::string cell = {};  // --cell, --cells, --select: 'SHEET!RANGE' or a range of the active sheet
+  // --cell, --cells, --select: 'SHEET!RANGE' or a range of the active sheet. Only mark-wrong
+  // and mark-must take several, marked in order; the other commands take one.
+  std::vector<std::string> cells = {};
   ReportKind report = ReportKind::kWrong;
   std::optional<std::string> reading = {};                         // furigana
   std::vector<std::pair<std::string, std::string>> settings = {};  // paper --set KEY=VALUE
   bool reset = false;                                              // paper
-  bool missing = false;                                            // kanji-grade
-  bool clear = false;                                              // history
-  std::string macro = {};                                          // macro NAME
+  bool force = false;      // save even where another program holds the workbook open
+  bool missing = false;    // kanji-grade
+  bool clear = false;      // history
+  std::string macro = {};  // macro NAME
 
   std::vector<bool> answers = {};  // --yes (true) and --no (false), in order
 };

@@ -65,8 +65,12 @@ void Session::ActivateBankSheet() {
   if (bank != nullptr) workbook_->ActivateSheet(*bank);
 }
 
-void Session::ActivateTestSheet(std::optional<bool> per_page40) {
-  if (workbook_ == nullptr) return;
+bool Session::ActivateTestSheet(std::optional<bool> per_page40) {
+  if (workbook_ == nullptr) return true;
+  if (per_page40 &&
+      workbook_->FindSheet(std::string(model::TestSheetName(*per_page40))) == nullptr) {
+    return false;
+  }
   const std::string active = workbook_->ActiveSheet().Name();
   if (!per_page40) {
     if (active == model::kTestSheet40Name || active == model::kTestSheet20Name) {
@@ -87,6 +91,7 @@ void Session::ActivateTestSheet(std::optional<bool> per_page40) {
           workbook_->FindSheet(std::string(model::TestSheetName(*per_page40)))) {
     workbook_->ActivateSheet(*sheet);
   }
+  return true;
 }
 
 std::string Session::ActiveCellReference() {

@@ -46,14 +46,17 @@ class Session {
   // leaves the active sheet to the command's own check.
   void ActivateBankSheet();
   // Makes the 40- or 20-question test sheet active when the workbook has it: the one asked
-  // for, else the one shown, else the one the test creation dialog last used. Otherwise the
-  // command's own check speaks.
-  void ActivateTestSheet(std::optional<bool> per_page40);
+  // for, else the one shown, else the one the test creation dialog last used; otherwise the
+  // command's own check speaks. Returns false, changing nothing, when the sheet asked for
+  // (`per_page40` given) does not exist.
+  bool ActivateTestSheet(std::optional<bool> per_page40);
   // "SHEET!$A$1" of the active cell.
   std::string ActiveCellReference();
 
   // Runs the data workbook's macro. A host run-time error passes on.
   void RunMacro(std::string_view name);
+  // What the last marking macro recorded, or why it recorded nothing.
+  const model::MarkOutcome& LastMark() { return add_in_.body().last_mark; }
 
   // Whether the workbook holds anything other than what it held after start-up (moving about
   // it does not count). A workbook never saved counts as changed.

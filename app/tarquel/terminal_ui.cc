@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <typeinfo>
+#include <utility>
 
 #include "host/range.h"
 #include "host/utf16.h"
@@ -17,9 +18,9 @@ namespace {
 constexpr char kHostTitle[] = "Tarquel";
 
 void PrintMessage(std::ostream& out, const std::string& prompt,
-                  const std::optional<std::string>& caption) {
+                  const std::optional<std::string>& caption, const std::string& prefix = "") {
   out << "[" << caption.value_or(kHostTitle) << "]";
-  const std::string text = TerminalText(prompt);
+  const std::string text = prefix + TerminalText(prompt);
   out << (text.find('\n') == std::string::npos ? " " : "\n") << text << "\n";
 }
 
@@ -45,10 +46,16 @@ host::MessageAnswer TerminalUi::MessageBox(const std::string& prompt, host::Mess
   if (IsResultMessage(prompt, caption)) {
     PrintMessage(terminal_.out, prompt, caption);
   } else {
-    PrintMessage(terminal_.err, prompt, caption);
+    PrintMessage(terminal_.err, prompt, caption, OptionPrefix());
     stopped_ = true;
   }
   return host::MessageAnswer::kOk;
+}
+
+std::string TerminalUi::OptionPrefix() const {
+  if (scripted_form_ == nullptr || scripted_form_->focused() == nullptr) return "";
+  const auto option = option_of_control_.find(scripted_form_->focused()->name());
+  return option == option_of_control_.end() ? "" : option->second + ": ";
 }
 
 bool TerminalUi::AnswerYesNo() {
@@ -118,11 +125,18 @@ void TerminalUi::ShowModal(host::Form& form) {
   if (script != scripts_.end()) {
     const DialogScript steps = std::move(script->second);
     scripts_.erase(script);
+    host::Form* outer = std::exchange(scripted_form_, &form);
     if (!RunScript(form, steps)) stopped_ = true;
+    scripted_form_ = outer;
     return;
   }
   if (terminal_.interactive) {
-    PresentInteractively(form, terminal_);
+    // What the dialog says to the person is feedback they act on, not the command's end: the
+    // command judges by what the dialog did.
+    const bool stopped_before = stopped_;
+    const auto watcher = watchers_.find(typeid(form));
+    PresentInteractively(form, terminal_, watcher == watchers_.end() ? nullptr : watcher->second);
+    stopped_ = stopped_before;
     return;
   }
   terminal_.err << "(closed the dialog \"" << form.caption()

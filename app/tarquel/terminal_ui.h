@@ -46,6 +46,17 @@ class TerminalUi : public host::Ui {
   void SetScript(std::type_index form_type, DialogScript script) {
     scripts_[form_type] = std::move(script);
   }
+  // The command-line option that filled the control `control` of scripted dialogs: a message
+  // raised while that control has the focus (its check when it is left) names the option, so
+  // the user knows which of their values was refused.
+  void NameOption(const std::string& control, std::string option) {
+    option_of_control_[control] = std::move(option);
+  }
+  // What runs after each action of a person on a dialog of class `form_type` presented at the
+  // terminal (to note what the dialog did, say).
+  void SetWatcher(std::type_index form_type, std::function<void(host::Form&)> watcher) {
+    watchers_[form_type] = std::move(watcher);
+  }
 
   // A check, a refused value or an error stopped the command.
   bool stopped() const { return stopped_; }
@@ -61,6 +72,8 @@ class TerminalUi : public host::Ui {
 
  private:
   bool AnswerYesNo();
+  // "--range: " when the message comes from the check of a box an option filled.
+  std::string OptionPrefix() const;
 
   const Terminal& terminal_;
   std::deque<bool> answers_;
@@ -68,6 +81,9 @@ class TerminalUi : public host::Ui {
   std::optional<std::string> reading_;
   std::function<void(const std::vector<host::Worksheet*>&)> preview_;
   std::map<std::type_index, DialogScript> scripts_;
+  std::map<std::string, std::string> option_of_control_;
+  std::map<std::type_index, std::function<void(host::Form&)>> watchers_;
+  host::Form* scripted_form_ = nullptr;  // the dialog a script is acting on
   bool stopped_ = false;
 };
 

@@ -46,7 +46,13 @@ TEST(InvocationTest, EachCommandReadsItsOwnArguments) {
 
   Invocation macro = ParseArguments({"macro", "b.xlsx", "M_GoJUMP", "--select", "Sheet!A1"});
   EXPECT_EQ(macro.macro, "M_GoJUMP");
-  EXPECT_EQ(macro.cell, "Sheet!A1");
+  EXPECT_EQ(macro.cells, std::vector<std::string>{"Sheet!A1"});
+
+  // Marks take several cells, in order; the other commands one.
+  Invocation marks = ParseArguments({"mark-wrong", "b.xlsx", "--cell", "A!T2", "--cell", "A!S2"});
+  EXPECT_EQ(marks.cells, (std::vector<std::string>{"A!T2", "A!S2"}));
+  EXPECT_THROW(ParseArguments({"jump", "b.xlsx", "--cell", "A!T2", "--cell", "A!S2"}), UsageError);
+  EXPECT_TRUE(ParseArguments({"make-test", "b.xlsx", "--force"}).force);
 
   Invocation sample = ParseArguments({"kanji-grade", "--sample", "--cells", "E:E", "--missing"});
   EXPECT_TRUE(sample.sample);

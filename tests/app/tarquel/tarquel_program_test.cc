@@ -321,7 +321,7 @@ TEST_F(TarquelProgramTest, ExitStatusesTellHowTheRunEnded) {
   EXPECT_EQ(Tarquel({"version"}).out, "[ミラヴォ 同音異義 バージョン情報] バージョン 1.0.6\n");
   EXPECT_EQ(Tarquel({"macro", "bank.xlsx", "M_HITU_Report"}).status, 0);
   // 1: a check or an error message stopped it.
-  const ProgramRun no_test = Tarquel({"show-answers", "bank.xlsx", "--per-page", "20"});
+  const ProgramRun no_test = Tarquel({"show-answers", "bank.xlsx"});
   EXPECT_EQ(no_test.status, 1);
   EXPECT_THAT(no_test.err, HasSubstr("[テスト用紙選択] 表示させたいテスト用紙を選んでから"));
   const ProgramRun refused = Tarquel({"make-test", "bank.xlsx", "--count", "0"});
@@ -368,7 +368,7 @@ TEST_F(TarquelProgramTest, PaperSettingsAreCheckedWhenTheBoxIsLeft) {
 
   const ProgramRun refused = Tarquel({"paper", "bank.xlsx", "--set", "Qs=abc"});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_THAT(refused.err, HasSubstr("1以上の整数を入力して下さい。(既定値：190)"));
+  EXPECT_THAT(refused.err, HasSubstr("--set Qs: 1以上の整数を入力して下さい。(既定値：190)"));
   EXPECT_THAT(refused.out, Not(HasSubstr("Qs = abc")));
   EXPECT_THAT(ReadAll(settings), HasSubstr("Qs:200\r\n"));
   EXPECT_EQ(Tarquel({"paper", "bank.xlsx", "--set", "Width=3"}).status, 2);
@@ -388,6 +388,110 @@ TEST_F(TarquelProgramTest, FuriganaAndMustAppearAreWrittenToTheBank) {
   ASSERT_EQ(bank.Range("E3").PhoneticRuns().size(), 1u);
   EXPECT_EQ(bank.Range("E3").PhoneticRuns()[0].text, "かいしん");
   EXPECT_TRUE(bank.Range("E3").PhoneticsVisible());
+}
+
+TEST_F(TarquelProgramTest, ATestSheetNamedByPerPageMustExistAndIsNeverSwappedForTheOther) {
+  CopyOfSample("bank.xlsx");
+  ASSERT_EQ(Tarquel({"make-test", "bank.xlsx", "--per-page", "40", "--code", "5"}).status, 0);
+  const std::string before = ReadAll(home_ / "bank.xlsx");
+  for (const char* command : {"show-answers", "erase-answers", "paper"}) {
+    const ProgramRun run = Tarquel({command, "bank.xlsx", "--per-page", "20"});
+    EXPECT_EQ(run.status, 1) << command;
+    EXPECT_THAT(run.err, HasSubstr("has no sheet \"テスト用紙 【20】\" (--per-page 20)"))
+        << command;
+    EXPECT_EQ(ReadAll(home_ / "bank.xlsx"), before) << command << " saved nothing";
+  }
+}
+
+TEST_F(TarquelProgramTest, EveryCellMarkedIsReportedAndACellWithNothingToMarkSavesNothing) {
+  CopyOfSample("bank.xlsx");
+  ASSERT_EQ(Tarquel({"make-test", "bank.xlsx", "--per-page", "40", "--code", "8"}).status, 0);
+  int32_t first = 0;
+  int32_t second = 0;
+  {
+    host::Workbook& book = Open(home_ / "bank.xlsx");
+    host::Worksheet& test = book.Sheets().Item(kTest40);
+    first = BankRowOf(book.Sheets().Item(kBankSheet), test.Range("T2").Text());
+    second = BankRowOf(book.Sheets().Item(kBankSheet), test.Range("S2").Text());
+    app_.Workbooks().Close(book);
+  }
+  ASSERT_GT(first, 0);
+  ASSERT_GT(second, 0);
+  const ProgramRun both = Tarquel({"mark-wrong", "bank.xlsx", "--cell", "テスト用紙 【40】!T2",
+                                   "--cell", "テスト用紙 【40】!S6"});
+  ASSERT_EQ(both.status, 0) << both.err;
+  const std::string third_row = [&] {
+    host::Workbook& book = Open(home_ / "bank.xlsx");
+    const std::string question = book.Sheets().Item(kTest40).Range("S6").Text();
+    const int32_t row = BankRowOf(book.Sheets().Item(kBankSheet), question);
+    app_.Workbooks().Close(book);
+    return std::to_string(row);
+  }();
+  EXPECT_THAT(both.out, HasSubstr("row " + std::to_string(first) + ": X in attempt "));
+  EXPECT_THAT(both.out, HasSubstr("row " + third_row + ": X in attempt "));
+
+  // Each of these records nothing: the program says why, exits 1 and the file stays as it was,
+  // the marks made before the refused cell included.
+  const std::string before = ReadAll(home_ / "bank.xlsx");
+  const std::string full_row = std::to_string(second);
+  struct Case {
+    std::vector<std::string> args;
+    std::string said;
+  };
+  const std::vector<Case> cases{
+      {{"mark-wrong", "bank.xlsx", "--cell", "テスト用紙 【40】!T2", "--cell",
+        "テスト用紙 【40】!U2"},
+       "テスト用紙 【40】!U2 is right of the question columns (A to T): nothing to mark"},
+      {{"mark-wrong", "bank.xlsx", "--cell", "ミラヴォ 同音・同訓!D999"},
+       "row 999 holds no question: nothing to mark"},
+      {{"mark-must", "bank.xlsx", "--cell", "ミラヴォ 同音・同訓!B999"},
+       "row 999 holds no question: nothing to mark"},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun run = Tarquel(c.args);
+    EXPECT_EQ(run.status, 1) << c.said;
+    EXPECT_THAT(run.err, HasSubstr(c.said));
+    EXPECT_EQ(ReadAll(home_ / "bank.xlsx"), before) << c.said;
+  }
+
+  // Marking one question eleven times fills its ten attempts, then finds none free.
+  std::vector<std::string> eleven = {"mark-wrong", "bank.xlsx"};
+  for (int i = 0; i < 11; ++i) {
+    eleven.push_back("--cell");
+    eleven.push_back("テスト用紙 【40】!S2");
+  }
+  const ProgramRun overfull = Tarquel(eleven);
+  EXPECT_EQ(overfull.status, 1);
+  EXPECT_THAT(overfull.out, HasSubstr("row " + full_row + ": X in attempt 10\n"));
+  EXPECT_THAT(overfull.err,
+              HasSubstr("no free attempt column in row " + full_row + ": nothing recorded"));
+  EXPECT_EQ(ReadAll(home_ / "bank.xlsx"), before);
+}
+
+TEST_F(TarquelProgramTest, ACommandThatStopsAtACheckSavesNothing) {
+  CopyOfSample("bank.xlsx");
+  ASSERT_EQ(Tarquel({"make-test", "bank.xlsx", "--per-page", "40", "--count", "85"}).status, 0);
+  const std::string before = ReadAll(home_ / "bank.xlsx");
+  // Every question has been set once, so none is left.
+  const ProgramRun none_left =
+      Tarquel({"make-test", "bank.xlsx", "--per-page", "20", "--exclude-set"});
+  EXPECT_EQ(none_left.status, 1);
+  EXPECT_THAT(none_left.err, HasSubstr("全て既出されています。"));
+  EXPECT_THAT(none_left.err, HasSubstr("Not saved"));
+  EXPECT_THAT(none_left.out, Not(HasSubstr("Saved")));
+  EXPECT_EQ(ReadAll(home_ / "bank.xlsx"), before) << "no empty test sheet was added";
+}
+
+TEST_F(TarquelProgramTest, AValueTheTestDialogRefusesNamesTheOptionItCameFrom) {
+  const fs::path bank = CopyOfSample("bank.xlsx");
+  const std::string before = ReadAll(bank);
+  const ProgramRun range = Tarquel({"make-test", "bank.xlsx", "--range", "10-1"});
+  EXPECT_EQ(range.status, 1);
+  EXPECT_THAT(range.err, HasSubstr("--range: 2以上の整数を入力して下さい。"));
+  const ProgramRun code = Tarquel({"make-test", "bank.xlsx", "--code", "abc"});
+  EXPECT_EQ(code.status, 1);
+  EXPECT_THAT(code.err, HasSubstr("--code: "));
+  EXPECT_EQ(ReadAll(bank), before);
 }
 
 }  // namespace

@@ -24,9 +24,15 @@ class CountDialog : public host::Form {
  public:
   explicit CountDialog(host::Ui& ui) : host::Form(ui) {
     set_caption("数の入力");
-    Label1.set_caption("出題数");
+    // The label frames the box with spaces, as the add-in's dialogs do.
+    Label1.set_caption("出題数　　　　題");
+    Label1.set_geometry({240, 100, 3000, 270});
+    Count.set_geometry({900, 80, 600, 330});
     Ticked.set_caption("間違い度数を無視する");
+    Ticked.set_geometry({240, 500, 3000, 270});
     Done.set_caption("閉じる");
+    Done.set_geometry({240, 900, 1000, 390});
+    Done.set_tooltip("入力を終える");
     Count.on_exit = [this](bool& cancel) {
       if (Count.value().find_first_not_of("0123456789") != std::string::npos) {
         this->ui().MessageBox("1以上の整数を入力して下さい。 ", host::MessageButtons::kOk,
@@ -93,6 +99,14 @@ TEST_F(TerminalUiTest, AScriptTypesChecksAndStopsAtARefusedBox) {
   EXPECT_FALSE(dialog.shown()) << "a script that stops closes the dialog";
 }
 
+TEST_F(TerminalUiTest, AMessageFromTheCheckOfABoxNamesTheOptionThatFilledIt) {
+  CountDialog dialog(ui_);
+  ui_.NameOption("Count", "--count");
+  ui_.SetScript(typeid(CountDialog), {TypeInto("Count", "abc"), Press("Done")});
+  dialog.Show();
+  EXPECT_EQ(err_.str(), "[Tarquel] --count: 1以上の整数を入力して下さい。 \n");
+}
+
 TEST_F(TerminalUiTest, WithoutAScriptOrATerminalADialogIsClosed) {
   CountDialog dialog(ui_);
   dialog.Show();
@@ -113,16 +127,32 @@ TEST_F(InteractiveTerminalUiTest, APersonActsOnTheDrawnDialogLineByLine) {
   EXPECT_EQ(dialog.Count.value(), "12");
   EXPECT_TRUE(dialog.Ticked.value());
   const std::string drawn = out_.str();
+  // Each box stands between the words of its label; no control is shown by its inner name.
   EXPECT_THAT(drawn, HasSubstr("== 数の入力 ==\n"
-                               "      出題数\n"
-                               "   1) Count = \"\"\n"
-                               "   2) [ ] 間違い度数を無視する  (Ticked)\n"
-                               "   3) <閉じる>  (Done)\n"));
-  EXPECT_THAT(drawn, HasSubstr("2) [x] 間違い度数を無視する"));
+                               "  出題数 1)[] 題\n"
+                               "  2)[ ] 間違い度数を無視する\n"
+                               "  3)<閉じる> 入力を終える\n"));
+  EXPECT_THAT(drawn, HasSubstr("  出題数 1)[12] 題\n"));
+  EXPECT_THAT(drawn, HasSubstr("2)[x] 間違い度数を無視する"));
+  for (const char* name : {"Count", "Ticked", "Done", "Label1"}) {
+    EXPECT_THAT(drawn, Not(HasSubstr(name)));
+  }
   EXPECT_THAT(err_.str(), HasSubstr("1以上の整数を入力して下さい。"))
       << "x was refused when the box was left for the check box";
-  EXPECT_THAT(err_.str(), HasSubstr("Ticked did not take that."));
+  EXPECT_THAT(err_.str(), HasSubstr("2 did not take that."));
   EXPECT_THAT(err_.str(), HasSubstr("There is no control nothing here."));
+}
+
+TEST_F(InteractiveTerminalUiTest, WhatTheDialogSaysToThePersonIsNotTheCommandsEnd) {
+  in_.str("1=x\n1=7\n3\n");
+  CountDialog dialog(ui_);
+  std::vector<std::string> seen;
+  ui_.SetWatcher(typeid(CountDialog), [&seen](host::Form& form) {
+    seen.push_back(static_cast<CountDialog&>(form).Count.value());
+  });
+  dialog.Show();
+  EXPECT_FALSE(ui_.stopped()) << "the refused x was put right by the person";
+  EXPECT_EQ(seen, (std::vector<std::string>{"x", "7", "7"})) << "the watcher ran after each action";
 }
 
 TEST_F(InteractiveTerminalUiTest, TheEndOfInputClosesTheDialogAndQuestionsAreAsked) {
