@@ -1,6 +1,7 @@
 #include "testgen/generate.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "host/application.h"
@@ -13,8 +14,11 @@
 
 namespace tarquel::testgen {
 
-bool CheckGroupSizes(model::Body& body) {
-  const std::optional<model::QuestionGroup> oversize = FirstOversizeGroup(body.generation);
+bool CheckGroupSizes(model::Body& body, const GroupRequest& request) {
+  const Request clamped =
+      ClampRequest(request.first, request.last, request.count, body.generation.bank_group_count);
+  const std::optional<model::QuestionGroup> oversize =
+      FirstOversizeGroup(body.generation, clamped.first, clamped.last);
   if (!oversize) return true;
   body.HostApp().ui().MessageBox(
       "１つのグループの問題が２０題を超えています。\r\n出題文シートの " +

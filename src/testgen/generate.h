@@ -20,8 +20,11 @@ struct GroupRequest {
 };
 
 // A group of more than 20 questions fits no band. Returns false, after telling the user which
-// group it is, when the last scan found one; nothing has been changed then.
-bool CheckGroupSizes(model::Body& body);
+// group it is, when the range `request` comes to (clamped to the bank as Generate clamps it)
+// holds one in the last scan; nothing has been changed then. Groups outside the range do not
+// matter. The last scan describes the groups Generate will find: while the dialog is open only
+// a generation changes the bank, and only its times-set counts.
+bool CheckGroupSizes(model::Body& body, const GroupRequest& request);
 
 // Makes the test. Returns false when no group can be set (the user is told; the sheet keeps
 // its previous test and the bank is untouched).

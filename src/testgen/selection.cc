@@ -208,9 +208,12 @@ int32_t CountPages(int32_t bands, bool use_sheet40) {
   return use_sheet40 ? (bands + 1) / 2 : bands;
 }
 
-std::optional<model::QuestionGroup> FirstOversizeGroup(const model::GenerationState& state) {
-  for (const model::QuestionGroup& group : state.groups) {
-    if (group.row_count > kBandRows) return group;
+std::optional<model::QuestionGroup> FirstOversizeGroup(const model::GenerationState& state,
+                                                       int32_t first_group, int32_t last_group) {
+  const int32_t first = std::max(first_group, 1);
+  const int32_t last = std::min(last_group, static_cast<int32_t>(state.groups.size()));
+  for (int32_t group = first; group <= last; ++group) {
+    if (state.groups[group - 1].row_count > kBandRows) return state.groups[group - 1];
   }
   return std::nullopt;
 }

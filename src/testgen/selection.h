@@ -86,9 +86,11 @@ int32_t CountBands(const model::GenerationState& state);
 // the 40-question sheet.
 int32_t CountPages(int32_t bands, bool use_sheet40);
 
-// The first group of the last scan with more rows than a band holds, if any; a bank with such
-// a group cannot be set.
-std::optional<model::QuestionGroup> FirstOversizeGroup(const model::GenerationState& state);
+// The first of groups first_group..last_group of the last scan with more rows than a band
+// holds, if any; a range with such a group cannot be set. Group numbers outside
+// 1..bank_group_count are not looked at.
+std::optional<model::QuestionGroup> FirstOversizeGroup(const model::GenerationState& state,
+                                                       int32_t first_group, int32_t last_group);
 
 }  // namespace tarquel::testgen
 

@@ -174,7 +174,7 @@ void UserForm1::CommandButton1_Click() {
   if (!count) return;
   const std::optional<int32_t> seed = NumberFor(T4, 1);
   if (!seed) return;
-  if (!CheckGroupSizes(body_)) return;
+  if (!CheckGroupSizes(body_, {*first, *last, *count})) return;
   body_.HostApp().SetScreenUpdating(false);
   settings::WriteSetting(body_.Settings(), settings::kRandomCode.name, T4.value(), false);
   WriteOptions();

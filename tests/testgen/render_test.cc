@@ -163,6 +163,49 @@ TEST_F(RenderTest, NothingToSetLeavesSheetAndBankAsTheyWere) {
   EXPECT_EQ(testing::DumpSheet(*bank_), bank_before);
 }
 
+// A bank with one group too large for a band used to refuse every test, whatever its range.
+TEST_F(RenderTest, AGroupOfMoreThanTwentyOutsideTheRangeNoLongerBlocksTheTest) {
+  // Groups 1..5 of 2, 21, 3, 25 and 1 rows: group 2 starts in row 3, group 4 in row 27.
+  testing::FillNumberedBank(*bank_, {2, 21, 3, 25, 1});
+  struct Case {
+    const char* first;
+    const char* last;
+    const char* count;
+    int big_group_row;  // the group refused, by its first row; 0: the test is made
+  };
+  const Case cases[] = {
+      {"1", "2", "2", 3},     {"2", "3", "1", 3},   {"3", "3", "1", 0}, {"5", "3", "5", 27},
+      {"5", "9", "9", 0},     {"1", "99", "1", 3},  {"3", "2", "1", 3}, {"4", "4", "1", 27},
+      {"1.4", "2.5", "1", 3}, {"2.6", "3", "3", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.first) + ".." + c.last);
+    const std::string bank_before = testing::DumpSheet(*bank_);
+    host::Worksheet* test = Sheet(true);
+    const std::string test_before = test ? testing::DumpSheet(*test) : "";
+    const std::optional<std::string> settings_before = SettingsFile();
+    MakeTest(c.first, c.last, c.count, "1", true);
+    const std::vector<MessageRecord> messages = ui_.TakeMessages();
+    if (c.big_group_row == 0) {
+      EXPECT_EQ(messages, std::vector<MessageRecord>{});
+      ASSERT_NE(Sheet(true), nullptr);
+      EXPECT_NE(testing::DumpSheet(*bank_), bank_before) << "the questions set were counted";
+      continue;
+    }
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "エラー");
+    EXPECT_EQ(messages[0].buttons, host::MessageButtons::kOk);
+    const int rows = c.big_group_row == 3 ? 21 : 25;
+    EXPECT_NE(messages[0].prompt.find(" " + std::to_string(c.big_group_row) + " 行目"),
+              std::string::npos)
+        << messages[0].prompt;
+    EXPECT_NE(messages[0].prompt.find(std::to_string(rows) + " 題"), std::string::npos);
+    EXPECT_EQ(testing::DumpSheet(*bank_), bank_before);
+    EXPECT_EQ(Sheet(true) ? testing::DumpSheet(*Sheet(true)) : "", test_before);
+    EXPECT_EQ(SettingsFile(), settings_before);
+  }
+}
+
 TEST_F(RenderTest, AGroupOfMoreThanTwentyIsRefusedBeforeAnythingChanges) {
   testing::FillNumberedBank(*bank_, {2, 21});
   MakeTest("1", "2", "2", "1", true);

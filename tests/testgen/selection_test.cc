@@ -218,14 +218,22 @@ TEST(CountPagesTest, FortySheetHoldsTwoBandsAPage) {
   }
 }
 
-TEST(FirstOversizeGroupTest, FindsTheFirstGroupLargerThanABand) {
+TEST(FirstOversizeGroupTest, FindsTheFirstGroupLargerThanABandInTheRange) {
   GenerationState state;
-  state.groups = {{1, 20}, {21, 21}, {42, 30}};
-  const std::optional<QuestionGroup> found = FirstOversizeGroup(state);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->first_row, 21);
-  state.groups.resize(1);
-  EXPECT_FALSE(FirstOversizeGroup(state));
+  state.groups = {{1, 20}, {21, 21}, {42, 3}, {45, 30}, {75, 1}};
+  state.bank_group_count = 5;
+  struct Case {
+    int32_t first, last;
+    int32_t want_first_row;  // 0: none
+  };
+  const Case cases[] = {
+      {1, 5, 21}, {2, 2, 21}, {3, 5, 45}, {4, 9, 45}, {1, 1, 0},
+      {3, 3, 0},  {5, 9, 0},  {6, 9, 0},  {-3, 1, 0}, {-3, 2, 21},
+  };
+  for (const Case& c : cases) {
+    const std::optional<QuestionGroup> found = FirstOversizeGroup(state, c.first, c.last);
+    EXPECT_EQ(found ? found->first_row : 0, c.want_first_row) << c.first << ".." << c.last;
+  }
 }
 
 TEST(SelectGroupsTest, OrderNeverChangesForASeed) {
