@@ -7,6 +7,7 @@
 #include "host/application.h"
 #include "model/body.h"
 #include "model/whole_number.h"
+#include "paper/geometry.h"
 #include "settings/keys.h"
 #include "settings/settings_file.h"
 #include "testgen/render.h"
@@ -26,6 +27,15 @@ bool CheckGroupSizes(model::Body& body, const GroupRequest& request) {
           std::to_string(oversize->row_count) +
           " 題あります。\r\nＣ列の記号を変えて２０題以内のグループに分けて下さい。",
       host::MessageButtons::kOk, "エラー");
+  return false;
+}
+
+bool CheckPaperSettings(model::Body& body) {
+  const std::optional<paper::RefusedSetting> refused =
+      paper::FindRefusedPaperSetting(body.Settings(), body.use_sheet40);
+  if (!refused) return true;
+  body.HostApp().ui().MessageBox(paper::RefusedSettingMessage(*refused), host::MessageButtons::kOk,
+                                 "エラー");
   return false;
 }
 

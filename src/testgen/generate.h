@@ -26,6 +26,11 @@ struct GroupRequest {
 // a generation changes the bank, and only its times-set counts.
 bool CheckGroupSizes(model::Body& body, const GroupRequest& request);
 
+// Returns false, after telling the user which setting it is, when a row height or column width
+// stored for the test sheet in use is one the host would refuse to apply; nothing has been
+// changed then.
+bool CheckPaperSettings(model::Body& body);
+
 // Makes the test. Returns false when no group can be set (the user is told; the sheet keeps
 // its previous test and the bank is untouched).
 bool Generate(model::Body& body, const GroupRequest& request);

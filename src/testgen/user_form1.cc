@@ -174,7 +174,9 @@ void UserForm1::CommandButton1_Click() {
   if (!count) return;
   const std::optional<int32_t> seed = NumberFor(T4, 1);
   if (!seed) return;
+  // Both checks come before anything is written, so that a refusal leaves all as it was.
   if (!CheckGroupSizes(body_, {*first, *last, *count})) return;
+  if (!CheckPaperSettings(body_)) return;
   body_.HostApp().SetScreenUpdating(false);
   settings::WriteSetting(body_.Settings(), settings::kRandomCode.name, T4.value(), false);
   WriteOptions();

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "settings/settings_file.h"
 #include "support/sheet_dump.h"
 #include "testgen/generation_fixture.h"
 
@@ -217,6 +218,86 @@ TEST_F(RenderTest, AGroupOfMoreThanTwentyIsRefusedBeforeAnythingChanges) {
   EXPECT_EQ(Sheet(true), nullptr);
   EXPECT_FALSE(SettingsFile().has_value());
   EXPECT_TRUE(bank_->Range("Q1").Value().IsEmpty());
+}
+
+// A row height or column width the host refuses, stored by hand, used to stop every test with
+// the host's run-time error halfway through the sheet.
+TEST_F(RenderTest, APaperValueTheHostWouldRefuseStopsTheTestBeforeTheSheetIsTouched) {
+  testing::FillNumberedBank(*bank_, std::vector<int>(30, 1));
+  MakeTest("1", "30", "30", "5", true);
+  MakeTest("1", "30", "30", "5", false);
+  ASSERT_EQ(ui_.TakeMessages(), std::vector<MessageRecord>{});
+  struct Case {
+    bool sheet40;
+    const char* key;
+    const char* value;
+    const char* limits;  // nullptr: the host takes it, the test is made
+  };
+  const Case cases[] = {
+      {true, "C1", "300", "列の幅に使えません（0 から 255 "},
+      {true, "Qs", "500", "行の高さに使えません（0 から 409 "},
+      {true, "Qs", "abc", "行の高さに使えません（0 から 409 "},
+      {true, "Bi2", "", "行の高さに使えません（0 から 409 "},
+      {true, "C2", "-1", "列の幅に使えません（0 から 255 "},
+      {false, "Bi2-20", "409.5", "行の高さに使えません（0 から 409 "},
+      {false, "C2-20", "２５６", "列の幅に使えません（0 から 255 "},
+      {false, "No20", "高い", "行の高さに使えません（0 から 409 "},
+      {true, "Qs", "409", nullptr},
+      {true, "C2", "0", nullptr},
+      {true, "Qs20", "abc", nullptr},  // the other sheet's
+      {false, "C1", "300", nullptr},
+  };
+  int code = 100;  // each test its own code, so that a test made shows on the sheet
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + ":" + c.value);
+    ++code;
+    settings::WriteSetting(body().Settings(), c.key, c.value, false);
+    host::Worksheet& sheet = *Sheet(c.sheet40);
+    const std::string sheet_before = testing::DumpSheet(sheet);
+    const std::string bank_before = testing::DumpSheet(*bank_);
+    const auto rows_before = sheet.rows_info();
+    const std::optional<std::string> settings_before = SettingsFile();
+    MakeTest("1", "30", "30", std::to_string(code), c.sheet40);
+    const std::vector<MessageRecord> messages = ui_.TakeMessages();
+    const std::optional<std::string> settings_after = SettingsFile();
+    settings::WriteSetting(body().Settings(), c.key, "", true);
+    if (!c.limits) {
+      EXPECT_EQ(messages, std::vector<MessageRecord>{});
+      EXPECT_NE(testing::DumpSheet(sheet), sheet_before) << "a test with a new code";
+      continue;
+    }
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "エラー");
+    EXPECT_EQ(messages[0].buttons, host::MessageButtons::kOk);
+    const std::string& prompt = messages[0].prompt;
+    EXPECT_NE(prompt.find(std::string("「") + c.key + "」の値「" + c.value + "」"),
+              std::string::npos)
+        << prompt;
+    EXPECT_NE(prompt.find(c.limits), std::string::npos) << prompt;
+    EXPECT_NE(prompt.find("設定値リセット"), std::string::npos) << prompt;
+    EXPECT_EQ(testing::DumpSheet(sheet), sheet_before);
+    EXPECT_EQ(testing::DumpSheet(*bank_), bank_before);
+    EXPECT_EQ(sheet.rows_info().size(), rows_before.size());
+    for (const auto& [row, info] : rows_before) {
+      EXPECT_EQ(sheet.rows_info().at(row).height, info.height) << "row " << row;
+    }
+    EXPECT_EQ(settings_after, settings_before) << "not even the code is stored";
+  }
+}
+
+TEST_F(RenderTest, APaperValueTheHostWouldRefuseStopsTheFirstTestBeforeTheSheetIsMade) {
+  testing::FillNumberedBank(*bank_, std::vector<int>(3, 1));
+  for (const bool sheet40 : {true, false}) {
+    settings::WriteSetting(body().Settings(), sheet40 ? "As" : "As20", "1000", false);
+    const std::string bank_before = testing::DumpSheet(*bank_);
+    MakeTest("1", "3", "3", "5", sheet40);
+    const std::vector<MessageRecord> messages = ui_.TakeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "エラー");
+    EXPECT_EQ(Sheet(sheet40), nullptr);
+    EXPECT_EQ(testing::DumpSheet(*bank_), bank_before);
+  }
+  EXPECT_EQ(book_->Sheets().Count(), 1);
 }
 
 TEST_F(RenderTest, TheSameCodeMakesTheSameTest) {
