@@ -90,6 +90,14 @@ std::string EncodeUtf8(char32_t ch) {
 
 std::optional<std::string> Utf8ToCp932(std::string_view utf8) { return ToCp932().Convert(utf8); }
 
+std::optional<std::string> Utf8ToCp932Exactly(std::string_view utf8) {
+  std::optional<std::string> bytes = Utf8ToCp932(utf8);
+  if (!bytes.has_value()) return std::nullopt;
+  const std::optional<std::string> back = Cp932ToUtf8(*bytes);
+  if (!back.has_value() || *back != utf8) return std::nullopt;
+  return bytes;
+}
+
 std::optional<std::string> Cp932ToUtf8(std::string_view cp932) {
   return FromCp932().Convert(cp932);
 }

@@ -1,10 +1,12 @@
 #include "host/platform/cp932.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
+#include "host/utf16.h"
 
 namespace tarquel::host {
 namespace {
@@ -72,6 +74,54 @@ TEST(Cp932Test, TextRoundTrips) {
   // Where the code page has duplicates, the way back gives one of them.
   EXPECT_EQ(Utf8ToCp932("\u301C"), "\x81\x60");
   EXPECT_EQ(Utf8ToCp932(Cp932ToUtf8("\xED\x40").value_or("")), "\xFA\x5C");
+}
+
+// The converter writes these with the code of another character, or drops them, so they would
+// come back as other text: a wave dash stored in a file reads back as a full-width tilde.
+TEST(Cp932Test, TheExactConversionRefusesWhatReadsBackAsOtherText) {
+  struct Case {
+    std::string text;
+    std::string reads_back_as;  // after the plain conversion and back
+  } one_way[] = {
+      {"〜", "～"}, {"‖", "∥"}, {"−", "－"}, {"¢", "￠"}, {"£", "￡"},
+      {"¬", "￢"},  {"—", "―"}, {"¥", "\\"}, {"‾", "~"},  {"a\U000E0001b", "ab"},
+  };
+  for (const Case& c : one_way) {
+    SCOPED_TRACE(c.text);
+    const std::optional<std::string> bytes = Utf8ToCp932(c.text);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(Cp932ToUtf8(*bytes), c.reads_back_as);
+    EXPECT_EQ(Utf8ToCp932Exactly(c.text), std::nullopt);
+    EXPECT_EQ(Utf8ToCp932Exactly("/home/先生/" + c.text + ".xlsx"), std::nullopt);
+  }
+  // Characters with no code at all stay refused; CP932's own characters and the look-alikes
+  // above keep their text.
+  for (const std::string text : {"¦", "€", "剝", "𠮟", "\xC0\xAF"}) {
+    EXPECT_EQ(Utf8ToCp932Exactly(text), std::nullopt) << text;
+  }
+  for (const std::string text : {"", "/home/先生/第1回～第3回.xlsx", "∥－￠￡￢―￤", "ﾃｽﾄ", "髙①",
+                                 "C:\\data\\a~b.xls", "\x7F"}) {
+    EXPECT_EQ(Utf8ToCp932Exactly(text), Utf8ToCp932(text)) << text;
+    EXPECT_NE(Utf8ToCp932Exactly(text), std::nullopt) << text;
+  }
+}
+
+// Every character of Unicode: those the plain conversion takes but that do not read back are
+// exactly the ones above, so the exact conversion refuses no more than it must.
+TEST(Cp932Test, TheOneWayCharactersAreKnown) {
+  std::set<char32_t> one_way;
+  for (char32_t ch = 1; ch <= 0x10FFFF; ++ch) {
+    if (ch >= 0xD800 && ch <= 0xDFFF) continue;
+    std::string text;
+    AppendUtf8(ch, &text);
+    if (Utf8ToCp932(text).has_value() && !Utf8ToCp932Exactly(text).has_value()) {
+      one_way.insert(ch);
+    }
+  }
+  std::set<char32_t> expected{0x00A2, 0x00A3, 0x00A5, 0x00AC, 0x2014,
+                              0x2016, 0x203E, 0x2212, 0x301C};
+  for (char32_t tag = 0xE0000; tag <= 0xE007F; ++tag) expected.insert(tag);
+  EXPECT_EQ(one_way, expected);
 }
 
 TEST(Cp932Test, InvalidInputGivesNothing) {
