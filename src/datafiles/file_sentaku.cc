@@ -106,11 +106,12 @@ void FILE_Sentaku::Command2_Click() {
   }
   const settings::SettingsLocation location = body_.Settings();
   // Deleting a key from a settings file that does not exist would create the file holding
-  // that key; without a file there is no history to clear.
+  // that key; without a file there is no history to clear. One write: a failure leaves the
+  // whole history, never half of it.
   if (body_.platform->FileExists(settings::MakeSettingsPath(location))) {
-    for (const settings::Key& key : settings::kHistory) {
-      settings::WriteSetting(location, key.name, "", true);
-    }
+    std::vector<settings::SettingChange> clear;
+    for (const settings::Key& key : settings::kHistory) clear.push_back({key.name, "", true});
+    settings::WriteSettings(location, clear);
   }
   Form_Activate();
 }

@@ -2,17 +2,20 @@
 // documents folder. Every read and write opens, uses and closes the file within the call;
 // nothing is cached. The file is CP932 with CR LF line ends and is handled as bytes: keys are
 // ASCII, values are converted at this boundary, and lines that match no key are written back
-// byte for byte. A file that starts with a UTF-8 byte-order mark (an editor's conversion) is
-// read and written as UTF-8 and keeps its mark.
+// byte for byte. A file an editor has converted to UTF-8 (it starts with a byte-order mark, or
+// it is valid UTF-8 and holds bytes above ASCII) is read and written as UTF-8, with or without
+// its mark as it came; CP932 text is practically never valid UTF-8.
 //
 // Failures (no documents folder, a folder or file that cannot be made, read or written, a value
-// the file's encoding cannot hold) throw the host's run-time error and leave the file as it was:
-// writes go to a temporary file beside it that is renamed over it.
+// the file's encoding cannot hold or would read back as other text) throw the host's run-time
+// error and leave the file as it was: writes go to a temporary file beside it that is renamed
+// over it.
 #ifndef TARQUEL_SETTINGS_SETTINGS_FILE_H_
 #define TARQUEL_SETTINGS_SETTINGS_FILE_H_
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarquel::host {
 class Platform;
@@ -43,13 +46,25 @@ std::string ReadSetting(const SettingsLocation& location, std::string_view key,
 void WriteSetting(const SettingsLocation& location, std::string_view key, std::string_view value,
                   bool delete_key);
 
-// The history return meaning "nothing more to write".
-inline constexpr char kNoSave[] = "NoSave";
+// One change of WriteSettings, with the meaning of WriteSetting's arguments.
+struct SettingChange {
+  std::string key;
+  std::string value;
+  bool delete_key = false;
+};
 
-// Moves `full_name` to the front of the history PATH1..PATH5 of recently closed workbooks.
-// Returns the key the caller then stores `full_name` under (PATH1 for a new entry) or kNoSave
-// when the entry was already in the history and has been moved.
-std::string UpdateHistory(const SettingsLocation& location, const std::string& full_name);
+// Makes `changes` in order, leaving the file as that many WriteSetting calls would, but in one
+// read and one write: when any value cannot be stored, nothing is written. No changes, no
+// write.
+void WriteSettings(const SettingsLocation& location, const std::vector<SettingChange>& changes);
+
+// Puts `full_name`, a workbook being closed, first in the history PATH1..PATH5 of recently
+// closed workbooks, in one write of the file: when it is first already, the file is not
+// written; when it is further down, it moves to the front and the entries before it move down
+// one place; a new entry goes in PATH1, the filled entries moving down and the fifth dropping
+// out. Entries that move keep their bytes. When the file's encoding cannot hold `full_name`,
+// nothing is written and the host's run-time error says so.
+void UpdateHistory(const SettingsLocation& location, const std::string& full_name);
 
 }  // namespace tarquel::settings
 

@@ -55,10 +55,9 @@ void END_Shori(model::Body& body) {
   const std::string name = app.ActiveWorkbook()->Name();
   RemoveMenu(app);
   if (path.empty()) return;
-  const std::string full_name = path + "/" + name;
-  const settings::SettingsLocation settings = body.Settings();
-  const std::string key = settings::UpdateHistory(settings, full_name);
-  if (key != settings::kNoSave) settings::WriteSetting(settings, key, full_name, false);
+  // A name the settings file cannot hold leaves the history as it was and comes back as a host
+  // error, after the menu is gone; the front end reports it as a warning.
+  settings::UpdateHistory(body.Settings(), path + "/" + name);
 }
 
 void Command1(model::Body& body) { datafiles::ShowFileSentaku(body); }

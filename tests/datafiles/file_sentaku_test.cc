@@ -17,6 +17,7 @@
 #include "host/xlsx/xlsx_files.h"
 #include "model/body.h"
 #include "settings/settings_file.h"
+#include "settings/write_counting_platform.h"
 #include "support/add_in_fixture.h"
 
 namespace tarquel::datafiles {
@@ -392,6 +393,29 @@ TEST_F(FileSentakuTest, ClearingTheHistoryAnsweredYesDeletesEveryPathLineOnly) {
     EXPECT_EQ(SettingsFile(), c.after);
     ui_.TakeMessages();
   }
+}
+
+// One write at a time, a failure part way left half the history; the clear is one write now.
+TEST_F(FileSentakuTest, ClearingTheHistoryIsOneWriteThatFailsWhole) {
+  const std::string bytes =
+      "RND:77\r\nPATH1:/data/a.xlsx\r\nPATH2:/data/b.xlsx\r\nPATH3:/data/c.xlsx\r\n";
+  platform_.AddFile(kSettingsPath, bytes);
+  testing::WriteCountingPlatform counting(platform_);
+  body().platform = &counting;
+  InDialog([&](FILE_Sentaku& f) {
+    ui_.QueueAnswer(host::MessageAnswer::kYes);
+    platform_.FailNextWrite();
+    EXPECT_THROW(f.Press(f.Command2), host::HostError);
+    EXPECT_EQ(counting.TakeWrites(), 1);
+    EXPECT_EQ(SettingsFile(), bytes);
+    ui_.QueueAnswer(host::MessageAnswer::kYes);
+    EXPECT_TRUE(f.Press(f.Command2));
+    EXPECT_EQ(counting.TakeWrites(), 1);
+    EXPECT_EQ(SettingsFile(), "RND:77\r\n");
+    f.Unload();
+  });
+  body().platform = &platform_;
+  ui_.TakeMessages();
 }
 
 TEST_F(FileSentakuTest, EveryWayOfClosingWithoutAWorkbookBuildsTheBlankBank) {

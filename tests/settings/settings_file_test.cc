@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "host/host_error.h"
+#include "host/platform/cp932.h"
 #include "host/platform/memory_platform.h"
+#include "settings/write_counting_platform.h"
 
 namespace tarquel::settings {
 namespace {
@@ -13,15 +19,38 @@ constexpr char kPath[] = "/home/user/Documents/ソルネア保存データ/ミ�
 
 class SettingsFileTest : public ::testing::Test {
  protected:
+  // Through the counting platform: every test can ask how many writes it made.
   SettingsLocation location() {
-    return {&platform_, "ソルネア保存データ", "ミラヴォ 同音・同訓_設定値.ini"};
+    return {&counting_, "ソルネア保存データ", "ミラヴォ 同音・同訓_設定値.ini"};
   }
   void GivenFile(std::string_view bytes) { platform_.AddFile(kPath, bytes); }
   std::string File() const { return platform_.files().at(kPath); }
   bool FileExists() const { return platform_.files().contains(kPath); }
 
+  // The description of the host error `action` throws; fails the test when it throws none.
+  template <typename Action>
+  std::string ErrorOf(Action action) {
+    try {
+      action();
+    } catch (const host::HostError& error) {
+      return error.description();
+    }
+    ADD_FAILURE() << "no error";
+    return "";
+  }
+
   host::MemoryPlatform platform_;
+  testing::WriteCountingPlatform counting_{platform_};
 };
+
+// A history file of five entries among other keys, as CP932 bytes.
+std::string HistoryFile(const std::vector<std::string>& entries) {
+  std::string file = "RND:77\r\n";
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    file += "PATH" + std::to_string(i + 1) + ":" + host::Utf8ToCp932(entries[i]).value() + "\r\n";
+  }
+  return file + "Mo:12\r\n";
+}
 
 TEST_F(SettingsFileTest, ReadingWithoutAFileGivesTheDefaultAndMakesOnlyTheFolder) {
   EXPECT_EQ(ReadSetting(location(), "Mo", "40"), "40");
@@ -135,38 +164,255 @@ TEST_F(SettingsFileTest, AFailedWriteLeavesTheOldFileByteIdentical) {
   EXPECT_EQ(File(), "A:1\r\nRND:9\r\n\x81\x20zz\r\n");
 }
 
-TEST_F(SettingsFileTest, HistoryMovesTheClosedWorkbookToTheFront) {
+TEST_F(SettingsFileTest, HistoryMovesTheClosedWorkbookToTheFrontInOneWrite) {
   struct Case {
     std::vector<std::string> history;  // PATH1.. before
     std::string closed;
-    std::string returned;
     std::vector<std::string> after;
+    int writes;
   };
   const std::vector<std::string> full{"/a", "/b", "/c", "/d", "/e"};
   const Case cases[] = {
-      {{}, "/n", "PATH1", {"", "", "", "", ""}},
-      {{"/a"}, "/n", "PATH1", {"/a", "/a", "", "", ""}},
-      {{"/a", "/b", "/c"}, "/n", "PATH1", {"/a", "/a", "/b", "/c", ""}},
-      {full, "/n", "PATH1", {"/a", "/a", "/b", "/c", "/d"}},
-      {full, "/a", "NoSave", full},
-      {full, "/b", "NoSave", {"/b", "/a", "/c", "/d", "/e"}},
-      {full, "/c", "NoSave", {"/c", "/a", "/b", "/d", "/e"}},
-      {full, "/d", "NoSave", {"/d", "/a", "/b", "/c", "/e"}},
-      {full, "/e", "NoSave", {"/e", "/a", "/b", "/c", "/d"}},
+      {{}, "/n", {"/n", "", "", "", ""}, 1},
+      {{"/a"}, "/n", {"/n", "/a", "", "", ""}, 1},
+      {{"/a", "/b", "/c"}, "/n", {"/n", "/a", "/b", "/c", ""}, 1},
+      {full, "/n", {"/n", "/a", "/b", "/c", "/d"}, 1},
+      {full, "/a", full, 0},
+      {full, "/b", {"/b", "/a", "/c", "/d", "/e"}, 1},
+      {full, "/c", {"/c", "/a", "/b", "/d", "/e"}, 1},
+      {full, "/d", {"/d", "/a", "/b", "/c", "/e"}, 1},
+      {full, "/e", {"/e", "/a", "/b", "/c", "/d"}, 1},
+      {{"/a", "", "/c"}, "/n", {"/n", "/a", "/c", "", ""}, 1},  // an empty entry ends the shift
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.closed + " after " + ::testing::PrintToString(c.history));
     platform_.RemoveFolder(kFolder);
     std::string file;
     for (std::size_t i = 0; i < c.history.size(); ++i) {
       file += "PATH" + std::to_string(i + 1) + ":" + c.history[i] + "\r\n";
     }
     if (!file.empty()) GivenFile(file);
-    EXPECT_EQ(UpdateHistory(location(), c.closed), c.returned) << c.closed;
+    counting_.TakeWrites();
+    UpdateHistory(location(), c.closed);
+    EXPECT_EQ(counting_.TakeWrites(), c.writes);
     for (std::size_t i = 0; i < 5; ++i) {
       EXPECT_EQ(ReadSetting(location(), "PATH" + std::to_string(i + 1), ""), c.after[i])
-          << c.closed << " PATH" << i + 1;
+          << "PATH" << i + 1;
     }
   }
+}
+
+TEST_F(SettingsFileTest, HistoryKeepsTheOtherLinesAndTheBytesOfTheEntriesItMoves) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> before;
+    std::string closed;
+    std::string after;
+  };
+  // 0xED40 is a kanji of the extension rows that reads as U+7E8A, which is written back as its
+  // twin 0xFA5C; an entry that only moves must keep its own code.
+  const Case cases[] = {
+      {"a new file", std::nullopt, "/データ/a.xlsx", "PATH1:/\x83\x66\x81\x5B\x83\x5E/a.xlsx\r\n"},
+      {"the first entry moves down below its line", "RND:7\r\nPATH1:/a\r\n", "/n",
+       "RND:7\r\nPATH1:/n\r\nPATH2:/a\r\n"},
+      {"a moved entry keeps its code", "PATH1:/a\r\nPATH2:/\xED\x40\r\nMo:3\r\n", "/n",
+       "PATH1:/n\r\nPATH2:/a\r\nMo:3\r\nPATH3:/\xED\x40\r\n"},
+      {"an entry found by its text keeps its code", "PATH1:/a\r\nPATH2:/\xED\x40\r\n", "/纊",
+       "PATH1:/\xED\x40\r\nPATH2:/a\r\n"},
+      {"a line no key matches stays byte for byte", "\x81\x20zz\r\nPATH1:/a\r\n", "/n",
+       "\x81\x20zz\r\nPATH1:/n\r\nPATH2:/a\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform_.RemoveFolder(kFolder);
+    if (c.before) GivenFile(*c.before);
+    UpdateHistory(location(), c.closed);
+    EXPECT_EQ(File(), c.after);
+  }
+}
+
+// Closing a bank whose name CP932 cannot hold once moved the history down a write at a time and
+// then failed to store the name, leaving the first entry twice; five closes left it in every
+// place. Now nothing is written, and the error names the workbook.
+TEST_F(SettingsFileTest, ClosingABankTheFileCannotHoldLeavesTheHistoryAsItWas) {
+  const std::string names[] = {
+      "/home/先生/剝離.xlsx", "/home/先生/頰.xlsx",   "/home/先生/補塡.xlsx",
+      "/home/先生/𠮟る.xlsx", "/home/先生/鷗外.xlsx", "/home/先生/第1回〜第3回.xlsx",
+  };
+  const std::string old =
+      HistoryFile({"/data/一.xlsx", "/data/二.xlsx", "/data/三.xlsx", "/data/四.xlsx"});
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    GivenFile(old);
+    for (int close = 1; close <= 5; ++close) {
+      const std::string description = ErrorOf([&] { UpdateHistory(location(), name); });
+      EXPECT_NE(description.find("「" + name + "」"), std::string::npos) << description;
+      EXPECT_NE(description.find("CP932"), std::string::npos) << description;
+      EXPECT_NE(description.find("履歴に入れませんでした。"), std::string::npos) << description;
+      EXPECT_EQ(File(), old) << "close " << close;
+    }
+    EXPECT_EQ(counting_.TakeWrites(), 0);
+  }
+  // Without a settings file none is made.
+  platform_.RemoveFolder(kFolder);
+  EXPECT_THROW(UpdateHistory(location(), names[0]), host::HostError);
+  EXPECT_FALSE(FileExists());
+}
+
+TEST_F(SettingsFileTest, WriteSettingsLeavesWhatOneWriteAfterAnotherWouldInOneWrite) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> before;
+    std::vector<SettingChange> changes;
+  };
+  const Case cases[] = {
+      {"no file: the first change makes it",
+       std::nullopt,
+       {{"PATH2", "x", true}, {"RND", "5", false}, {"PATH2", "", true}}},
+      {"the history cleared among other keys",
+       "ST:3\r\nPATH1:/a\r\nMo:12\r\nPATH2:/b\r\nPATH3:/c\r\n\r\nPATH5:/e\r\nNo20:25\r\n",
+       {{"PATH1", "", true},
+        {"PATH2", "", true},
+        {"PATH3", "", true},
+        {"PATH4", "", true},
+        {"PATH5", "", true}}},
+      {"every line deleted",
+       "PATH1:/a\r\nPATH2:/b\r\n",
+       {{"PATH1", "", true}, {"PATH2", "", true}}},
+      {"a later change sees an earlier one",
+       "A:1\r\nRND:5\r\n",
+       {{"X", "1", false}, {"RND", "6", false}, {"X", "2", false}, {"A", "", true}}},
+      {"blank lines and undecodable lines",
+       "\r\nA:1\r\n\x81\x20\r\n\r\nRND:5\r\n\r\nB:2\r\n",
+       {{"RND", "先生", false}, {"B", "", true}, {"C", "～", false}}},
+      {"a file with a byte-order mark",
+       "\xEF\xBB\xBF"
+       "A:1\r\n",
+       {{"B", "한국", false}, {"A", "", true}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // What the same changes leave when made one write at a time.
+    host::MemoryPlatform one_by_one;
+    if (c.before) one_by_one.AddFile(kPath, *c.before);
+    SettingsLocation there{&one_by_one, "ソルネア保存データ", "ミラヴォ 同音・同訓_設定値.ini"};
+    for (const SettingChange& change : c.changes) {
+      WriteSetting(there, change.key, change.value, change.delete_key);
+    }
+    platform_.RemoveFolder(kFolder);
+    if (c.before) GivenFile(*c.before);
+    counting_.TakeWrites();
+    WriteSettings(location(), c.changes);
+    EXPECT_EQ(counting_.TakeWrites(), 1);
+    EXPECT_EQ(File(), one_by_one.files().at(kPath));
+  }
+  WriteSettings(location(), {});
+  EXPECT_EQ(counting_.TakeWrites(), 0) << "no changes, no write";
+}
+
+TEST_F(SettingsFileTest, AFailingMultiWriteLeavesTheFileUntouched) {
+  const std::string old = HistoryFile({"/a", "/b"}) + "\x81\x20zz\r\n";
+  GivenFile(old);
+  const std::string description = ErrorOf([&] {
+    WriteSettings(location(),
+                  {{"PATH1", "", true}, {"RND", "1", false}, {"PATH2", "/data/〜.xlsx", false}});
+  });
+  EXPECT_NE(description.find("/data/〜.xlsx"), std::string::npos) << description;
+  EXPECT_NE(description.find("U+301C"), std::string::npos) << description;
+  EXPECT_EQ(counting_.TakeWrites(), 0) << "refused before writing";
+  EXPECT_EQ(File(), old);
+
+  platform_.FailNextWrite();
+  EXPECT_THROW(WriteSettings(location(), {{"PATH1", "", true}, {"PATH2", "", true}}),
+               host::HostError);
+  EXPECT_EQ(File(), old);
+}
+
+// A wave dash (U+301C) was stored as 0x8160, which reads back as a full-width tilde (U+FF5E), so
+// the history named a file that does not exist. A value that would read back as other text is
+// refused; the characters are those the converter writes with another's code or drops.
+TEST_F(SettingsFileTest, AWaveDashIsRefusedRatherThanStoredAsATilde) {
+  struct OneWay {
+    const char* ch;
+    const char* code;
+  };
+  const OneWay one_way[] = {
+      {"〜", "U+301C"}, {"‖", "U+2016"}, {"−", "U+2212"},           {"¢", "U+00A2"},
+      {"£", "U+00A3"},  {"¬", "U+00AC"}, {"—", "U+2014"},           {"¦", "U+00A6"},
+      {"¥", "U+00A5"},  {"‾", "U+203E"}, {"\U000E0001", "U+E0001"},
+  };
+  const std::string old = HistoryFile({"/a"});
+  for (const OneWay& c : one_way) {
+    const std::string value = std::string("/home/先生/第1回") + c.ch + "第3回.xlsx";
+    SCOPED_TRACE(c.code);
+    GivenFile(old);
+    const std::string description =
+        ErrorOf([&] { WriteSetting(location(), "PATH1", value, false); });
+    EXPECT_NE(description.find(std::string("「") + c.ch + "」（" + c.code + "）"),
+              std::string::npos)
+        << description;
+    EXPECT_EQ(File(), old);
+  }
+  // Their look-alikes are CP932's own characters and keep their text.
+  const std::string ordinary[] = {
+      "/home/先生/第1回～第3回.xlsx", "/home/先生/∥－￢―￠￡￤.xlsx", "/home/せんせい/ﾃｽﾄ.xlsx",
+      "/home/髙橋/①②.xlsx",           "C:\\Users\\先生\\旧い.xls",    "/home/a~b\\c.xlsx",
+  };
+  for (const std::string& value : ordinary) {
+    SCOPED_TRACE(value);
+    GivenFile(old);
+    WriteSetting(location(), "PATH1", value, false);
+    EXPECT_EQ(ReadSetting(location(), "PATH1", ""), value);
+    UpdateHistory(location(), value + ".bak");
+    EXPECT_EQ(ReadSetting(location(), "PATH1", ""), value + ".bak");
+    EXPECT_EQ(ReadSetting(location(), "PATH2", ""), value);
+  }
+}
+
+// An editor saved the file as UTF-8 without a mark, and every read of a Japanese value failed.
+TEST_F(SettingsFileTest, AUtf8FileWithoutAMarkIsReadAndWrittenBackAsUtf8) {
+  const std::string old = "RND:5\r\nPATH1:/home/データ/剝離.xlsx\r\nメモ:三年二組\r\nMo:12\r\n";
+  GivenFile(old);
+  EXPECT_EQ(ReadSetting(location(), "PATH1", ""), "/home/データ/剝離.xlsx");
+  WriteSetting(location(), "RND", "9", false);
+  EXPECT_EQ(File(), "RND:9\r\nPATH1:/home/データ/剝離.xlsx\r\nメモ:三年二組\r\nMo:12\r\n");
+  // UTF-8 holds what CP932 cannot, without a mark still.
+  UpdateHistory(location(), "/home/先生/𠮟る〜.xlsx");
+  EXPECT_EQ(File(),
+            "RND:9\r\nPATH1:/home/先生/𠮟る〜.xlsx\r\nメモ:三年二組\r\nMo:12\r\n"
+            "PATH2:/home/データ/剝離.xlsx\r\n");
+  WriteSettings(location(), {{"PATH1", "", true}, {"PATH2", "", true}});
+  EXPECT_EQ(File(), "RND:9\r\nメモ:三年二組\r\nMo:12\r\n");
+}
+
+TEST_F(SettingsFileTest, EachFileIsReadInTheEncodingItsBytesShow) {
+  struct Case {
+    const char* name;
+    std::string file;
+    std::string value;    // of PATH1, as read
+    std::string written;  // the file after RND:9 is written
+  };
+  const Case cases[] = {
+      {"ASCII only is CP932", "PATH1:/a\r\nRND:5\r\n", "/a", "PATH1:/a\r\nRND:9\r\n"},
+      {"CP932 text", "PATH1:/\x90\xE6\x90\xB6\r\nRND:5\r\n", "/先生",
+       "PATH1:/\x90\xE6\x90\xB6\r\nRND:9\r\n"},
+      {"UTF-8 text", "PATH1:/先生\r\nRND:5\r\n", "/先生", "PATH1:/先生\r\nRND:9\r\n"},
+      {"UTF-8 with a mark", "\xEF\xBB\xBFPATH1:/先生\r\nRND:5\r\n", "/先生",
+       "\xEF\xBB\xBFPATH1:/先生\r\nRND:9\r\n"},
+      // UTF-8 but for one stray byte: CP932, and the stray line is kept as it is.
+      {"neither", "PATH1:/a\r\nX:\xFF\r\nY:先\r\nRND:5\r\n", "/a",
+       "PATH1:/a\r\nX:\xFF\r\nY:先\r\nRND:9\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GivenFile(c.file);
+    EXPECT_EQ(ReadSetting(location(), "PATH1", ""), c.value);
+    WriteSetting(location(), "RND", "9", false);
+    EXPECT_EQ(File(), c.written);
+  }
+  // In a file that is neither, only a read of the line that is no CP932 fails, naming it.
+  const std::string description = ErrorOf([&] { ReadSetting(location(), "X", ""); });
+  EXPECT_NE(description.find(std::string(kPath) + " の 2 行目"), std::string::npos) << description;
 }
 
 }  // namespace

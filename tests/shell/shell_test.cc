@@ -182,6 +182,32 @@ TEST_F(ShellTest, EndProcessingOfASavedWorkbookPutsItFirstInTheHistory) {
   EXPECT_EQ(SettingsFile(), expected);
 }
 
+// Closing a bank whose name CP932 cannot hold used to move the history down and then fail on
+// the first entry, so five closes left one old entry in every place. The history stays whole,
+// the menu still goes, and the error that names the workbook comes back to the macro.
+TEST_F(ShellTest, ClosingABankTheSettingsFileCannotNameLeavesTheHistoryWhole) {
+  const std::string old =
+      "RND:77\r\nPATH1:/data/a.xlsx\r\nPATH2:/data/b.xlsx\r\nPATH3:/data/c.xlsx\r\n"
+      "PATH4:/data/d.xlsx\r\nPATH5:/data/e.xlsx\r\n";
+  platform_.AddFile(kSettingsPath, old);
+  book_->SetLocation("/data/banks", "剝離と補塡.xlsx");
+  for (int close = 1; close <= 5; ++close) {
+    SCOPED_TRACE(close);
+    StartUp();
+    try {
+      app::WorkbookBeforeClose(add_in_);
+      ADD_FAILURE() << "no error";
+    } catch (const host::HostError& error) {
+      EXPECT_NE(error.description().find("「/data/banks/剝離と補塡.xlsx」"), std::string::npos)
+          << error.description();
+      EXPECT_NE(error.description().find("履歴に入れませんでした。"), std::string::npos)
+          << error.description();
+    }
+    EXPECT_TRUE(CellMenu().Item(1).built_in()) << "the menu was removed first";
+    EXPECT_EQ(SettingsFile(), old);
+  }
+}
+
 TEST_F(ShellTest, TheVersionCommandShowsTheBuildsVersion) {
   Run("M_QVersion");
   const std::vector<MessageRecord> expected{
