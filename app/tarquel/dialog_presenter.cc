@@ -36,7 +36,7 @@ bool Actionable(const host::Control& control) {
   }
 }
 
-// The controls a person can see, in tab order, for numbering.
+// The controls a person can see, in tab order (which orders those that share a place).
 std::vector<host::Control*> SeenControls(const host::Form& form) {
   std::vector<host::Control*> seen;
   for (host::Control* control : form.controls()) {
@@ -76,14 +76,15 @@ struct Piece {
 };
 
 struct Line {
-  int top = 0;
-  int bottom = 0;
   std::vector<Piece> pieces;
   std::string block;  // the lines of a multi-line box, below the line
 };
 
+// Where the control stands on the form. A multi-page is drawn as the line of its tabs, above
+// the controls on its pages.
 host::Geometry OnForm(const host::Control& control) {
   host::Geometry geometry = control.geometry();
+  if (control.kind() == host::ControlKind::kMultiPage) geometry.height = 0;
   if (const host::MultiPage* page = control.container()) {
     geometry.left += page->geometry().left;
     geometry.top += page->geometry().top;
@@ -154,40 +155,63 @@ std::string DrawnControl(const host::Control& control, int number, std::string& 
   return "";
 }
 
-// The controls in lines as the dialog shows them: those whose middles lie within a line's
-// height stand on it, left to right. A control without a size stands on a line of its own.
-std::vector<Line> LayOut(const host::Form& form) {
+// The controls the user can see in lines as the dialog shows them: those whose middles lie
+// within a line's height stand on it, left to right. A control without a size stands on a line
+// of its own.
+std::vector<std::vector<host::Control*>> ControlLines(const host::Form& form) {
   std::vector<host::Control*> seen = SeenControls(form);
-  std::vector<int> numbers(seen.size(), 0);
-  int number = 0;
-  for (std::size_t i = 0; i < seen.size(); ++i) {
-    if (Actionable(*seen[i])) numbers[i] = ++number;
-  }
-  std::vector<std::size_t> order(seen.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return OnForm(*seen[a]).top < OnForm(*seen[b]).top;
+  std::stable_sort(seen.begin(), seen.end(), [](const host::Control* a, const host::Control* b) {
+    return OnForm(*a).top < OnForm(*b).top;
   });
-  std::vector<Line> lines;
-  for (std::size_t index : order) {
-    const host::Control& control = *seen[index];
-    const host::Geometry at = OnForm(control);
+  std::vector<std::vector<host::Control*>> lines;
+  int top = 0;
+  int bottom = 0;
+  for (host::Control* control : seen) {
+    const host::Geometry at = OnForm(*control);
     const int middle = at.top + at.height / 2;
-    const bool sized = at.height > 0;
-    if (lines.empty() || !sized || lines.back().bottom <= lines.back().top ||
-        middle < lines.back().top || middle >= lines.back().bottom) {
-      lines.push_back({at.top, at.top + at.height, {}, {}});
+    if (lines.empty() || at.height <= 0 || bottom <= top || middle < top || middle >= bottom) {
+      lines.emplace_back();
+      top = at.top;
+      bottom = at.top + at.height;
     }
-    Line& line = lines.back();
-    line.bottom = std::max(line.bottom, at.top + at.height);
-    if (control.kind() == host::ControlKind::kLabel) {
-      AddLabelWords(static_cast<const host::Label&>(control), at.left, line.pieces);
-      continue;
+    bottom = std::max(bottom, at.top + at.height);
+    lines.back().push_back(control);
+  }
+  for (auto& line : lines) {
+    std::stable_sort(line.begin(), line.end(), [](const host::Control* a, const host::Control* b) {
+      return OnForm(*a).left < OnForm(*b).left;
+    });
+  }
+  return lines;
+}
+
+// What a person acts on, numbered from 1 in reading order: line by line, left to right.
+std::vector<host::Control*> NumberedControls(const host::Form& form) {
+  std::vector<host::Control*> numbered;
+  for (const auto& line : ControlLines(form)) {
+    for (host::Control* control : line) {
+      if (Actionable(*control)) numbered.push_back(control);
     }
-    std::string block;
-    const std::string text = DrawnControl(control, numbers[index], block);
-    if (!text.empty()) line.pieces.push_back({at.left, text, false});
-    line.block += block;
+  }
+  return numbered;
+}
+
+std::vector<Line> LayOut(const host::Form& form) {
+  std::vector<Line> lines;
+  int number = 0;
+  for (const auto& controls : ControlLines(form)) {
+    Line& line = lines.emplace_back();
+    for (const host::Control* control : controls) {
+      const int left = OnForm(*control).left;
+      if (control->kind() == host::ControlKind::kLabel) {
+        AddLabelWords(static_cast<const host::Label&>(*control), left, line.pieces);
+        continue;
+      }
+      std::string block;
+      const std::string text = DrawnControl(*control, Actionable(*control) ? ++number : 0, block);
+      if (!text.empty()) line.pieces.push_back({left, text, false});
+      line.block += block;
+    }
   }
   return lines;
 }
@@ -212,9 +236,8 @@ host::Control* ControlNamed(host::Form& form, const std::string& name) {
   int number = 0;
   const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), number);
   if (error == std::errc() && end == name.data() + name.size()) {
-    std::vector<host::Control*> seen = SeenControls(form);
-    std::erase_if(seen, [](const host::Control* control) { return !Actionable(*control); });
-    if (number >= 1 && number <= static_cast<int>(seen.size())) return seen[number - 1];
+    const std::vector<host::Control*> numbered = NumberedControls(form);
+    if (number >= 1 && number <= static_cast<int>(numbered.size())) return numbered[number - 1];
     return nullptr;
   }
   return form.FindControl(name);

@@ -34,7 +34,7 @@ bool RunScript(host::Form& form, const DialogScript& script);
 
 // The form as text: its caption, then the controls the user can see in lines as the dialog
 // lays them out, each label's words beside the boxes they name. The controls a person acts on
-// are numbered in tab order ("1)[15]", "3)<作成>"); a text box that has no label shows its tool
+// are numbered in reading order ("1)[15]", "3)<作成>"); a text box without a label shows its tool
 // tip before it.
 std::string DrawForm(const host::Form& form);
 
