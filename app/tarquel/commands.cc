@@ -115,8 +115,8 @@ void EndSession(Session& session, const Terminal& terminal) {
   try {
     session.End();
   } catch (const host::HostError& error) {
-    terminal.err << "warning: the history of recent workbooks was not updated:\n"
-                 << TerminalText(error.Display()) << "\n";
+    terminal.err << "warning: the history of recent workbooks was not updated: "
+                 << TerminalText(error.description()) << "\n";
   }
 }
 

@@ -2,6 +2,8 @@
 // workbook files, its output and exit status. The sample bank is the one the program installs
 // into the data folder on its first run.
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -98,6 +100,42 @@ class TarquelProgramTest : public ::testing::Test {
     posix_spawn_file_actions_destroy(&actions);
     run.out = ReadAll(out);
     run.err = ReadAll(err);
+    return run;
+  }
+
+  // Runs the program at a terminal of its own (a pseudo-terminal), typing `input` into it;
+  // what the terminal showed comes back as `out`.
+  ProgramRun TarquelAtTerminal(const std::vector<std::string>& args, const std::string& input) {
+    std::vector<std::string> argv_text = {TARQUEL_PROGRAM};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argv_text) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string home = "HOME=" + home_.string();
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+      if (chdir(home_.c_str()) != 0) _exit(126);
+      putenv(const_cast<char*>(home.c_str()));
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    ProgramRun run;
+    if (pid < 0) return run;
+    if (write(master, input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
+      ADD_FAILURE() << "could not type into the terminal";
+    }
+    char buffer[4096];
+    pollfd ready{master, POLLIN, 0};
+    while (poll(&ready, 1, 60000) > 0) {
+      const ssize_t n = read(master, buffer, sizeof buffer);
+      if (n <= 0) break;  // the program has ended and closed the terminal
+      run.out.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(master);
+    int wait_status = 0;
+    waitpid(pid, &wait_status, 0);
+    run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
     return run;
   }
 
@@ -480,6 +518,53 @@ TEST_F(TarquelProgramTest, ACommandThatStopsAtACheckSavesNothing) {
   EXPECT_THAT(none_left.err, HasSubstr("Not saved"));
   EXPECT_THAT(none_left.out, Not(HasSubstr("Saved")));
   EXPECT_EQ(ReadAll(home_ / "bank.xlsx"), before) << "no empty test sheet was added";
+}
+
+TEST_F(TarquelProgramTest, ABankNameTheSettingsFileCannotHoldLeavesTheHistoryWhole) {
+  CopyOfSample("one.xlsx");
+  ASSERT_EQ(Tarquel({"report", "must", "one.xlsx"}).status, 0);
+  const fs::path settings =
+      home_ / "Documents" / "ソルネア保存データ" / "ミラヴォ 同音・同訓_設定値.ini";
+  const std::string before = ReadAll(settings);
+  // 剝 has no code in the file's code page; 〜 would come back as ～, another file's name.
+  for (const char* name : {"剝.xlsx", "頰.xlsx", "𠮟.xlsx", "鷗.xlsx", "波〜線.xlsx"}) {
+    CopyOfSample(name);
+    const ProgramRun run = Tarquel({"report", "must", name});
+    EXPECT_EQ(run.status, 0) << name << ": " << run.err;
+    EXPECT_THAT(run.err, HasSubstr("warning: the history of recent workbooks was not updated"));
+    EXPECT_THAT(run.err, HasSubstr(name));
+    EXPECT_EQ(ReadAll(settings), before) << name;
+  }
+  EXPECT_THAT(Tarquel({"history"}).out, HasSubstr("1  one.xlsx  "));
+}
+
+TEST_F(TarquelProgramTest, ASettingsFileSavedAsUtf8IsReadAndKeptInUtf8) {
+  CopyOfSample("bank.xlsx");
+  CopyOfSample("先生の問題.xlsx");
+  const fs::path settings =
+      home_ / "Documents" / "ソルネア保存データ" / "ミラヴォ 同音・同訓_設定値.ini";
+  const std::string earlier = "PATH1:" + (home_ / "先生の問題.xlsx").string() + "\r\n";
+  std::ofstream(settings, std::ios::binary) << "RND:77\r\n" << earlier << "メモ:テスト\r\n";
+  const ProgramRun run = Tarquel({"report", "must", "bank.xlsx"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadAll(settings), "RND:77\r\nPATH1:" + (home_ / "bank.xlsx").string() +
+                                   "\r\nメモ:テスト\r\nPATH2:" + earlier.substr(6))
+      << "the new entry and the moved one in UTF-8, the other lines as they were";
+  EXPECT_THAT(Tarquel({"history"}).out, HasSubstr("2  先生の問題.xlsx  "));
+}
+
+TEST_F(TarquelProgramTest, MakeTestAtATerminalWithoutChoicesPresentsTheDialog) {
+  CopyOfSample("bank.xlsx");
+  // The person sets the count to 5, presses 作成 and then 閉じる.
+  const ProgramRun run = TarquelAtTerminal({"make-test", "bank.xlsx"}, "4=5\n11\n12\n");
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_THAT(run.out, HasSubstr("== 漢字テスト作成 ==\r\n"
+                                 "  出題範囲 1)[1] ～ 2)[85]   3)<リセット>\r\n"
+                                 "  出題数 4)[40] 題\r\n"));
+  EXPECT_THAT(run.out, HasSubstr("11)<再作成>")) << "drawn again after 作成";
+  EXPECT_THAT(run.out, HasSubstr("test code 1234[1-85]5"));
+  host::Workbook& book = Open(home_ / "bank.xlsx");
+  EXPECT_EQ(book.Sheets().Item(kTest40).Range("U8").Text(), "1234[1-85]5");
 }
 
 TEST_F(TarquelProgramTest, AValueTheTestDialogRefusesNamesTheOptionItCameFrom) {
