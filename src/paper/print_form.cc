@@ -59,7 +59,10 @@ PrintForm::PrintForm(host::Ui& ui, model::Body& body)
   // Seven boxes share page 0 and six page 1; each page spreads its boxes over the picture's
   // height.
   int line[2] = {0, 0};
-  for (const Field& field : fields_) {
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    const Field& field = fields_[i];
+    // The picture shows which rows a box sizes; the tip says it in words, with the key.
+    field.box->set_tooltip(std::string(kSettings[i].what) + "（" + field.key.name + "）");
     const int spacing = field.page == kPage40 ? 660 : 760;
     field.box->set_geometry(
         {kBoxLeft, 2 * kMargin + spacing * line[field.page]++, kBoxWidth, kBoxHeight});

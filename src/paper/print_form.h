@@ -60,25 +60,26 @@ class PrintForm : public host::Form {
   struct Setting {
     settings::Key key;
     int page;
+    const char* what;  // the box's tool tip: which rows or columns the value sizes
   };
   // The settings of TextBox1 .. TextBox13, in the order they are written. Every box refuses
   // to be left unless it holds a number above zero that the host takes for its setting (a row
   // height up to 409 points, a column width up to 255), so that what the dialog stores can be
   // applied.
   static constexpr std::array<Setting, 13> kSettings{{
-      {settings::kNumberRow40, kPage40},
-      {settings::kQuestionRow40, kPage40},
-      {settings::kAnswerRow40, kPage40},
-      {settings::kBandSpacer40, kPage40},
-      {settings::kPageFoot40, kPage40},
-      {settings::kSlotWidth40, kPage40},
-      {settings::kSideWidth40, kPage40},
-      {settings::kNumberRow20, kPage20},
-      {settings::kQuestionRow20, kPage20},
-      {settings::kAnswerRow20, kPage20},
-      {settings::kPageFoot20, kPage20},
-      {settings::kSlotWidth20, kPage20},
-      {settings::kSideWidth20, kPage20},
+      {settings::kNumberRow40, kPage40, "番号の行の高さ"},
+      {settings::kQuestionRow40, kPage40, "問題文の行の高さ"},
+      {settings::kAnswerRow40, kPage40, "解答欄の行の高さ"},
+      {settings::kBandSpacer40, kPage40, "段の間の行の高さ"},
+      {settings::kPageFoot40, kPage40, "ページ末の行の高さ"},
+      {settings::kSlotWidth40, kPage40, "問題の列（A～T）の幅"},
+      {settings::kSideWidth40, kPage40, "右端の列（U）の幅"},
+      {settings::kNumberRow20, kPage20, "番号の行の高さ"},
+      {settings::kQuestionRow20, kPage20, "問題文の行の高さ"},
+      {settings::kAnswerRow20, kPage20, "解答欄の行の高さ"},
+      {settings::kPageFoot20, kPage20, "ページ末の行の高さ"},
+      {settings::kSlotWidth20, kPage20, "問題の列（A～T）の幅"},
+      {settings::kSideWidth20, kPage20, "右端の列（U）の幅"},
   }};
 
   // The text box that holds the setting `key_name` ("Qs", "C1-20", ...) and the page it is on,

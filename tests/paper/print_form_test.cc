@@ -80,6 +80,10 @@ TEST_F(PrintFormTest, PagesButtonsAndPicturesAreLaidOut) {
     EXPECT_EQ(box->container_page(), i <= 7 ? 0 : 1) << box->name();
     EXPECT_GT(box->geometry().width, 0);
   }
+  // The tips name what each box sizes, with its key, for a reader who cannot see the picture.
+  EXPECT_EQ(form.BoxForSetting("Qs").first->tooltip(), "問題文の行の高さ（Qs）");
+  EXPECT_EQ(form.BoxForSetting("C2-20").first->tooltip(), "右端の列（U）の幅（C2-20）");
+  EXPECT_EQ(form.BoxForSetting("Bi1").first->tooltip(), "段の間の行の高さ（Bi1）");
   EXPECT_EQ(form.CommandButton1.caption(), "印刷プレビュー");
   EXPECT_EQ(form.CommandButton2.caption(), "設定値リセット");
   EXPECT_EQ(form.CommandButton3.caption(), "保存せずに閉じる");
