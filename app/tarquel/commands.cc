@@ -15,8 +15,10 @@
 #include "macros/data_workbook_macros.h"
 #include "model/body.h"
 #include "model/test_sheet.h"
+#include "paper/geometry.h"
 #include "paper/print_form.h"
 #include "settings/keys.h"
+#include "settings/settings_file.h"
 #include "tarquel/print_pdf.h"
 #include "tarquel/session.h"
 #include "tarquel/terminal_ui.h"
@@ -236,6 +238,21 @@ void AnswerTestDialog(const Invocation& inv, TerminalUi& ui, Session& session,
   ui.SetScript(typeid(testgen::UserForm1), MakeTestScript(inv, session, summary));
 }
 
+// When a stored paper setting stopped the test, tells how to put it right from here.
+void HintAtPaperSettings(const Invocation& inv, Session& session, const Terminal& terminal) {
+  const model::Body& body = session.body();
+  const std::optional<paper::RefusedSetting> refused =
+      paper::FindRefusedPaperSetting(body.Settings(), body.use_sheet40);
+  if (!refused) return;
+  const std::string bank = inv.sample ? "--sample" : "'" + inv.bank + "'";
+  const std::string per_page = body.use_sheet40 ? "40" : "20";
+  terminal.err << "The paper setting " << refused->key << " holds \"" << refused->value
+               << "\". Put the defaults back with: tarquel paper " << bank << " --per-page "
+               << per_page << " --reset\n(or set one value with --set " << refused->key
+               << "=VALUE; the paper command needs the test sheet, else edit "
+               << settings::MakeSettingsPath(body.Settings()) << ")\n";
+}
+
 ExitStatus MakeTest(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
   TestSummary summary;
   WorkbookCommand command{.output = inv.output, .force = inv.force};
@@ -244,6 +261,7 @@ ExitStatus MakeTest(const Invocation& inv, TerminalUi& ui, host::Platform& platf
     AnswerTestDialog(inv, ui, session, summary);
     session.RunMacro("M_START");
     if (!summary.made) {
+      HintAtPaperSettings(inv, session, ui.terminal());
       ui.MarkStopped();
       return;
     }

@@ -553,6 +553,27 @@ TEST_F(TarquelProgramTest, ASettingsFileSavedAsUtf8IsReadAndKeptInUtf8) {
   EXPECT_THAT(Tarquel({"history"}).out, HasSubstr("2  先生の問題.xlsx  "));
 }
 
+TEST_F(TarquelProgramTest, AStoredPaperValueTheHostRefusesIsNamedWithTheWayToResetIt) {
+  CopyOfSample("bank.xlsx");
+  ASSERT_EQ(Tarquel({"make-test", "bank.xlsx", "--per-page", "40", "--count", "3"}).status, 0);
+  const fs::path settings =
+      home_ / "Documents" / "ソルネア保存データ" / "ミラヴォ 同音・同訓_設定値.ini";
+  std::ofstream(settings, std::ios::binary | std::ios::app) << "Qs:500\r\n";
+  const std::string before = ReadAll(home_ / "bank.xlsx");
+  const ProgramRun refused = Tarquel({"make-test", "bank.xlsx", "--code", "9"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.err, HasSubstr("「Qs」の値「500」は行の高さに使えません（0 から 409"));
+  EXPECT_THAT(refused.err, HasSubstr("tarquel paper 'bank.xlsx' --per-page 40 --reset"));
+  EXPECT_EQ(ReadAll(home_ / "bank.xlsx"), before);
+
+  // The box refuses it too, with the host's limit, and the reset puts the default back.
+  const ProgramRun typed = Tarquel({"paper", "bank.xlsx", "--set", "C1=300"});
+  EXPECT_EQ(typed.status, 1);
+  EXPECT_THAT(typed.err, HasSubstr("列の幅は 255 以下にして下さい。"));
+  ASSERT_EQ(Tarquel({"paper", "bank.xlsx", "--per-page", "40", "--reset"}).status, 0);
+  EXPECT_EQ(Tarquel({"make-test", "bank.xlsx", "--code", "9"}).status, 0);
+}
+
 TEST_F(TarquelProgramTest, MakeTestAtATerminalWithoutChoicesPresentsTheDialog) {
   CopyOfSample("bank.xlsx");
   // The person sets the count to 5, presses 作成 and then 閉じる.
