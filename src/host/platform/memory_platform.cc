@@ -95,7 +95,7 @@ std::optional<PlatformError> MemoryPlatform::WriteFileAtomically(const std::stri
     return ErrnoError("cannot write", path, EIO);
   }
   if (int errnum = ParentErrno(key); errnum != 0) return ErrnoError("cannot write", path, errnum);
-  if (folders_.count(key) != 0) return ErrnoError("cannot write", path, EISDIR);
+  if (folders_.count(key) != 0) return NotARegularFileError(path, path, "a folder");
   files_[key] = std::string(bytes);
   return std::nullopt;
 }

@@ -25,6 +25,13 @@ struct PlatformError {
   bool not_found = false;
 };
 
+// The refusal of a write onto something that is not a regular file, worded alike by every
+// Platform: "cannot write PATH: it is WHAT, not a regular file", or, when `target` (the file a
+// link at `path` leads to) differs from `path`, "cannot write PATH: it leads to TARGET, which is
+// WHAT, not a regular file". `what` is "a device", "a named pipe (FIFO)", "a folder", ...
+PlatformError NotARegularFileError(const std::string& path, const std::string& target,
+                                   std::string_view what);
+
 class Platform {
  public:
   Platform() = default;
@@ -57,6 +64,10 @@ class Platform {
   // permission bits; a new file gets 0644 less the process's umask. On failure nothing is
   // left behind: the temporary file is removed and the old file is byte-identical. When
   // `path` is a symbolic link, the file it points to is replaced and the link kept.
+  // Something that exists at `path` (after following links) and is not a regular file, such as
+  // a device, a named pipe, a folder or a socket, is refused before anything is written, with a
+  // message that names the path and says what it is ("... it is a device, not a regular file"):
+  // renaming over it would put a file in its place.
   virtual std::optional<PlatformError> WriteFileAtomically(const std::string& path,
                                                            std::string_view bytes) = 0;
 

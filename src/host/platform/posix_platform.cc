@@ -115,6 +115,15 @@ std::optional<std::string> ParseDocumentsLine(std::string_view line, const std::
   return std::nullopt;  // no closing quote
 }
 
+// What a file that is not a regular one is, as a refusal names it.
+const char* KindOf(mode_t mode) {
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISFIFO(mode)) return "a named pipe (FIFO)";
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "an unusual kind of file";
+}
+
 std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -186,7 +195,11 @@ std::optional<PlatformError> PosixPlatform::WriteFileAtomically(const std::strin
       std::free(resolved);
     }
   }
-  bool keep_mode = stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  bool exists = stat(target.c_str(), &st) == 0;
+  // Renaming over a device, a pipe or a folder would put a file in its place (for root, even
+  // /dev/null), so only a regular file is ever replaced.
+  if (exists && !S_ISREG(st.st_mode)) return NotARegularFileError(path, target, KindOf(st.st_mode));
+  bool keep_mode = exists;
   mode_t old_mode = st.st_mode & 07777;
 
   // A crashed earlier run whose pid is reused may have left a temporary file of the same name,

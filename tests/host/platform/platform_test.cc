@@ -2,12 +2,17 @@
 // and on MemoryPlatform, so the twin the other tests rely on behaves like the real thing.
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -122,73 +127,10 @@ TYPED_TEST(PlatformTest, WriteOverFolderFailsAndLeavesIt) {
   std::optional<PlatformError> error = this->platform().WriteFileAtomically(this->Path("d"), "x");
   ASSERT_TRUE(error.has_value());
   EXPECT_FALSE(error->not_found);
+  EXPECT_EQ(error->message,
+            "cannot write " + this->Path("d") + ": it is a folder, not a regular file");
   EXPECT_TRUE(this->platform().FolderExists(this->Path("d")));
   EXPECT_THAT(this->Entries(), ElementsAre("d")) << "a temporary file was left behind";
-}
-
-TYPED_TEST(PlatformTest, ReadFailuresTellAbsentFromUnreadable) {
-  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("file"), "x"), std::nullopt);
-  ASSERT_EQ(this->platform().CreateFolder(this->Path("folder")), std::nullopt);
-  struct Case {
-    std::string name;
-    bool not_found;
-  } cases[] = {{"absent", true}, {"folder", false}, {"file/below", false}, {"none/x", true}};
-  for (const Case& c : cases) {
-    PlatformError error;
-    EXPECT_EQ(this->platform().ReadFile(this->Path(c.name), &error), std::nullopt) << c.name;
-    EXPECT_EQ(error.not_found, c.not_found) << c.name;
-    EXPECT_THAT(error.message, HasSubstr(this->Path(c.name)));
-    EXPECT_EQ(this->platform().ReadFile(this->Path(c.name), nullptr), std::nullopt);
-  }
-}
-
-TYPED_TEST(PlatformTest, ExistsTellsFilesFromFolders) {
-  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("file"), ""), std::nullopt);
-  ASSERT_EQ(this->platform().CreateFolder(this->Path("folder")), std::nullopt);
-  struct Case {
-    std::string name;
-    bool file, folder;
-  } cases[] = {{"file", true, false},
-               {"folder", false, true},
-               {"folder/", false, true},
-               {"absent", false, false},
-               {"file/below", false, false}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(this->platform().FileExists(this->Path(c.name)), c.file) << c.name;
-    EXPECT_EQ(this->platform().FolderExists(this->Path(c.name)), c.folder) << c.name;
-  }
-}
-
-TYPED_TEST(PlatformTest, CreateFolderOneLevelAtATime) {
-  EXPECT_EQ(this->platform().CreateFolder(this->Path("a")), std::nullopt);
-  EXPECT_EQ(this->platform().CreateFolder(this->Path("a")), std::nullopt) << "existing is success";
-  EXPECT_EQ(this->platform().CreateFolder(this->Path("a/b")), std::nullopt);
-
-  std::optional<PlatformError> error = this->platform().CreateFolder(this->Path("x/y"));
-  ASSERT_TRUE(error.has_value());
-  EXPECT_TRUE(error->not_found);
-  EXPECT_FALSE(this->platform().FolderExists(this->Path("x")));
-
-  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("f"), "keep"), std::nullopt);
-  error = this->platform().CreateFolder(this->Path("f"));
-  ASSERT_TRUE(error.has_value());
-  EXPECT_THAT(error->message, HasSubstr(this->Path("f")));
-  EXPECT_EQ(this->Read("f"), "keep");
-}
-
-TYPED_TEST(PlatformTest, RemoveFileRemovesOnlyFiles) {
-  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("f"), "x"), std::nullopt);
-  ASSERT_EQ(this->platform().CreateFolder(this->Path("d")), std::nullopt);
-  EXPECT_EQ(this->platform().RemoveFile(this->Path("f")), std::nullopt);
-  EXPECT_FALSE(this->platform().FileExists(this->Path("f")));
-
-  std::optional<PlatformError> error = this->platform().RemoveFile(this->Path("f"));
-  ASSERT_TRUE(error.has_value());
-  EXPECT_TRUE(error->not_found);
-  error = this->platform().RemoveFile(this->Path("d"));
-  ASSERT_TRUE(error.has_value());
-  EXPECT_FALSE(error->not_found);
-  EXPECT_TRUE(this->platform().FolderExists(this->Path("d")));
 }
 
 // --- MemoryPlatform only ---
@@ -277,6 +219,92 @@ TEST_F(PosixPlatformTest, WriteKeepsModeAndSymbolicLink) {
   EXPECT_EQ(st.st_mode & 07777, 0600u);
   EXPECT_EQ(Read("target"), "new");
   EXPECT_THAT(backend_.Entries(backend_.root()), ElementsAre("link", "target"));
+}
+
+// What is at `path` without following a link: 'f' file, 'd' folder, 'p' pipe, 's' socket, 'c'
+// device, 'l' link, '-' nothing.
+char KindAt(const std::string& path) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) return '-';
+  if (S_ISREG(st.st_mode)) return 'f';
+  if (S_ISDIR(st.st_mode)) return 'd';
+  if (S_ISFIFO(st.st_mode)) return 'p';
+  if (S_ISSOCK(st.st_mode)) return 's';
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return 'c';
+  if (S_ISLNK(st.st_mode)) return 'l';
+  return '?';
+}
+
+// Binds a socket to `path`, which then exists as a socket file; false when it cannot.
+bool MakeSocketFile(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return false;
+  std::copy(path.begin(), path.end(), address.sun_path);
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  if (fd < 0) return false;
+  bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  close(fd);
+  return bound;
+}
+
+// Writing onto a pipe, a socket or a folder, directly or through a link, is refused with what it
+// is, and the thing stays as it was: the pipe of a PDF output used to become a file.
+TEST_F(PosixPlatformTest, WriteOntoWhatIsNotAFileIsRefusedAndLeavesIt) {
+  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0644), 0);
+  ASSERT_TRUE(MakeSocketFile(Path("sock")));
+  ASSERT_EQ(mkdir(Path("dir").c_str(), 0755), 0);
+  for (const char* name : {"pipe", "sock", "dir"}) {
+    ASSERT_EQ(symlink(name, Path(std::string("to-") + name).c_str()), 0);
+  }
+  const std::vector<std::string> before = backend_.Entries(backend_.root());
+  struct Case {
+    std::string name;
+    char kind;
+    std::string says;
+  } cases[] = {
+      {"pipe", 'p', "it is a named pipe (FIFO), not a regular file"},
+      {"sock", 's', "it is a socket, not a regular file"},
+      {"dir", 'd', "it is a folder, not a regular file"},
+      {"dir/", 'd', "it is a folder, not a regular file"},
+      {"to-pipe", 'l', "it leads to " + Path("pipe") + ", which is a named pipe (FIFO)"},
+      {"to-sock", 'l', "it leads to " + Path("sock") + ", which is a socket"},
+      {"to-dir", 'l', "it leads to " + Path("dir") + ", which is a folder"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::optional<PlatformError> error = platform_.WriteFileAtomically(Path(c.name), "bytes");
+    ASSERT_TRUE(error.has_value());
+    EXPECT_THAT(error->message, HasSubstr("cannot write " + Path(c.name) + ": "));
+    EXPECT_THAT(error->message, HasSubstr(c.says));
+    EXPECT_FALSE(error->not_found);
+    EXPECT_EQ(KindAt(Path(c.name)), c.kind);
+  }
+  EXPECT_EQ(backend_.Entries(backend_.root()), before) << "something was left behind";
+  EXPECT_EQ(KindAt(Path("pipe")), 'p');
+  EXPECT_EQ(KindAt(Path("sock")), 's');
+}
+
+// A device is refused too: as root, saving to /dev/null used to put a file in the device's
+// place. The device here is a twin of /dev/null made in the test's folder, so that a fault
+// could never replace the machine's own.
+TEST_F(PosixPlatformTest, WriteOntoADeviceIsRefusedAndLeavesIt) {
+  if (geteuid() != 0)
+    GTEST_SKIP() << "only root can make a device node, and only root could replace one";
+  if (mknod(Path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+    GTEST_SKIP() << "this system does not let root make a device node: " << std::strerror(errno);
+  }
+  ASSERT_EQ(symlink("null", Path("out.xlsx").c_str()), 0);
+  for (const std::string name : {"null", "out.xlsx"}) {
+    SCOPED_TRACE(name);
+    std::optional<PlatformError> error = platform_.WriteFileAtomically(Path(name), "bytes");
+    ASSERT_TRUE(error.has_value());
+    EXPECT_THAT(error->message, HasSubstr(Path(name)));
+    EXPECT_THAT(error->message, HasSubstr("is a device, not a regular file"));
+  }
+  EXPECT_EQ(KindAt(Path("null")), 'c');
+  EXPECT_EQ(KindAt(Path("out.xlsx")), 'l');
+  EXPECT_THAT(backend_.Entries(backend_.root()), ElementsAre("null", "out.xlsx"));
 }
 
 // Sets an environment variable for the life of the object, then puts the old value back.
