@@ -32,6 +32,23 @@ struct PlatformError {
 PlatformError NotARegularFileError(const std::string& path, const std::string& target,
                                    std::string_view what);
 
+// A lock file of another program that has a file open (see Platform::FindOtherProgramLock).
+struct OtherProgramLock {
+  enum class Kind {
+    kOfficeSuiteLock,       // ".~lock.NAME#", a line "by,host,user,date,profile;"
+    kSpreadsheetOwnerFile,  // "~$NAME"
+  };
+  Kind kind = Kind::kOfficeSuiteLock;
+  // The lock file's full name.
+  std::string lock_path;
+  // Who holds the file as the lock names them, e.g. "Taro Yamada (taro) on desk-pc"; empty
+  // when the lock does not say or cannot be read.
+  std::string holder;
+  // The kind said neutrally, and who holds the file since when if the lock says so, e.g.
+  // "an office suite's lock file, held by Taro Yamada (taro) on desk-pc since 08.12.2024 13:52".
+  std::string description;
+};
+
 class Platform {
  public:
   Platform() = default;
@@ -74,6 +91,13 @@ class Platform {
   // Removes the file `path`. An absent file is an error with not_found set; a folder is an
   // error and is left alone.
   virtual std::optional<PlatformError> RemoveFile(const std::string& path) = 0;
+
+  // The lock file another program keeps beside `path` while it has that file open, if there is
+  // one: the office suite's ".~lock.NAME#" or the spreadsheet program's "~$NAME" in the same
+  // folder. Saving over a file held like this is lost when that program saves its own copy, so
+  // a front end asks before it saves and lets the person decide. Only looks; never changes or
+  // removes a lock, and a lock left behind by a program that crashed is reported all the same.
+  std::optional<OtherProgramLock> FindOtherProgramLock(const std::string& path);
 };
 
 }  // namespace tarquel::host

@@ -133,6 +133,143 @@ TYPED_TEST(PlatformTest, WriteOverFolderFailsAndLeavesIt) {
   EXPECT_THAT(this->Entries(), ElementsAre("d")) << "a temporary file was left behind";
 }
 
+// Another program's lock beside a workbook: what it is, and who holds it when the lock says.
+TYPED_TEST(PlatformTest, FindsAnotherProgramsLockBesideTheFile) {
+  using Kind = OtherProgramLock::Kind;
+  const std::string office = "an office suite's lock file";
+  struct Case {
+    const char* what;
+    std::string lock_name;  // empty: no lock
+    std::string content;
+    std::optional<Kind> kind;
+    std::string holder;
+    std::string description;
+  } cases[] = {
+      {"no lock", "", "", std::nullopt, "", ""},
+      {"the suite's lock, naming its holder", ".~lock.bank.xlsx#",
+       "Taro Yamada,desk-pc,taro,08.12.2024 13:52,file:///home/taro/.config/suite/4;",
+       Kind::kOfficeSuiteLock, "Taro Yamada (taro) on desk-pc",
+       office + ", held by Taro Yamada (taro) on desk-pc since 08.12.2024 13:52"},
+      {"no author name, a newline after", ".~lock.bank.xlsx#",
+       ",desk-pc,taro,08.12.2024 13:52,file:///p;\n", Kind::kOfficeSuiteLock, "taro on desk-pc",
+       office + ", held by taro on desk-pc since 08.12.2024 13:52"},
+      {"escaped separators in the name", ".~lock.bank.xlsx#", "山田\\, 太郎\\;,pc,taro,d,u;",
+       Kind::kOfficeSuiteLock, "山田, 太郎; (taro) on pc",
+       office + ", held by 山田, 太郎; (taro) on pc since d"},
+      {"the same name as the login", ".~lock.bank.xlsx#", "taro,pc,taro,,u;",
+       Kind::kOfficeSuiteLock, "taro on pc", office + ", held by taro on pc"},
+      {"only the machine", ".~lock.bank.xlsx#", ",pc,,,;", Kind::kOfficeSuiteLock, "a user on pc",
+       office + ", held by a user on pc"},
+      {"an empty lock", ".~lock.bank.xlsx#", "", Kind::kOfficeSuiteLock, "", office},
+      {"fields that would garble a terminal", ".~lock.bank.xlsx#",
+       "evil\x1b[2J,pc\xff,taro,08.12.2024 13:52,u;", Kind::kOfficeSuiteLock, "taro",
+       office + ", held by taro since 08.12.2024 13:52"},
+      {"the spreadsheet program's owner file", "~$bank.xlsx", "\x04taro",
+       Kind::kSpreadsheetOwnerFile, "", "a spreadsheet program's owner file"},
+      {"a lock of another file", ".~lock.other.xlsx#", "a,b,c,d,e;", std::nullopt, "", ""},
+      {"an owner file of another file", "~$other.xlsx", "", std::nullopt, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TypeParam fresh;  // a folder of its own for each case
+    Platform& platform = fresh.platform();
+    const std::string lock_path = fresh.root() + "/" + c.lock_name;
+    const std::string bank = fresh.root() + "/bank.xlsx";
+    if (!c.lock_name.empty()) {
+      ASSERT_EQ(platform.WriteFileAtomically(lock_path, c.content), std::nullopt);
+    }
+    ASSERT_EQ(platform.WriteFileAtomically(bank, "PK"), std::nullopt);
+    std::optional<OtherProgramLock> lock = platform.FindOtherProgramLock(bank);
+    ASSERT_EQ(lock.has_value(), c.kind.has_value());
+    if (!lock) continue;
+    EXPECT_EQ(lock->kind, *c.kind);
+    EXPECT_EQ(lock->lock_path, lock_path);
+    EXPECT_EQ(lock->holder, c.holder);
+    EXPECT_EQ(lock->description, c.description);
+    EXPECT_EQ(platform.ReadFile(lock_path, nullptr), c.content) << "the lock is only looked at";
+  }
+}
+
+TYPED_TEST(PlatformTest, TheSuitesLockIsPreferredAndAFolderIsNoLock) {
+  ASSERT_EQ(this->platform().CreateFolder(this->Path(".~lock.a.xlsx#")), std::nullopt);
+  EXPECT_EQ(this->platform().FindOtherProgramLock(this->Path("a.xlsx")), std::nullopt);
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("~$a.xlsx"), ""), std::nullopt);
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path(".~lock.b.xlsx#"), ""), std::nullopt);
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("~$b.xlsx"), ""), std::nullopt);
+  std::optional<OtherProgramLock> a = this->platform().FindOtherProgramLock(this->Path("a.xlsx"));
+  ASSERT_TRUE(a.has_value());
+  EXPECT_EQ(a->kind, OtherProgramLock::Kind::kSpreadsheetOwnerFile);
+  std::optional<OtherProgramLock> b = this->platform().FindOtherProgramLock(this->Path("b.xlsx"));
+  ASSERT_TRUE(b.has_value());
+  EXPECT_EQ(b->kind, OtherProgramLock::Kind::kOfficeSuiteLock);
+  EXPECT_EQ(this->platform().FindOtherProgramLock(this->Path("")), std::nullopt);
+}
+
+TYPED_TEST(PlatformTest, ReadFailuresTellAbsentFromUnreadable) {
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("file"), "x"), std::nullopt);
+  ASSERT_EQ(this->platform().CreateFolder(this->Path("folder")), std::nullopt);
+  struct Case {
+    std::string name;
+    bool not_found;
+  } cases[] = {{"absent", true}, {"folder", false}, {"file/below", false}, {"none/x", true}};
+  for (const Case& c : cases) {
+    PlatformError error;
+    EXPECT_EQ(this->platform().ReadFile(this->Path(c.name), &error), std::nullopt) << c.name;
+    EXPECT_EQ(error.not_found, c.not_found) << c.name;
+    EXPECT_THAT(error.message, HasSubstr(this->Path(c.name)));
+    EXPECT_EQ(this->platform().ReadFile(this->Path(c.name), nullptr), std::nullopt);
+  }
+}
+
+TYPED_TEST(PlatformTest, ExistsTellsFilesFromFolders) {
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("file"), ""), std::nullopt);
+  ASSERT_EQ(this->platform().CreateFolder(this->Path("folder")), std::nullopt);
+  struct Case {
+    std::string name;
+    bool file, folder;
+  } cases[] = {{"file", true, false},
+               {"folder", false, true},
+               {"folder/", false, true},
+               {"absent", false, false},
+               {"file/below", false, false}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(this->platform().FileExists(this->Path(c.name)), c.file) << c.name;
+    EXPECT_EQ(this->platform().FolderExists(this->Path(c.name)), c.folder) << c.name;
+  }
+}
+
+TYPED_TEST(PlatformTest, CreateFolderOneLevelAtATime) {
+  EXPECT_EQ(this->platform().CreateFolder(this->Path("a")), std::nullopt);
+  EXPECT_EQ(this->platform().CreateFolder(this->Path("a")), std::nullopt) << "existing is success";
+  EXPECT_EQ(this->platform().CreateFolder(this->Path("a/b")), std::nullopt);
+
+  std::optional<PlatformError> error = this->platform().CreateFolder(this->Path("x/y"));
+  ASSERT_TRUE(error.has_value());
+  EXPECT_TRUE(error->not_found);
+  EXPECT_FALSE(this->platform().FolderExists(this->Path("x")));
+
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("f"), "keep"), std::nullopt);
+  error = this->platform().CreateFolder(this->Path("f"));
+  ASSERT_TRUE(error.has_value());
+  EXPECT_THAT(error->message, HasSubstr(this->Path("f")));
+  EXPECT_EQ(this->Read("f"), "keep");
+}
+
+TYPED_TEST(PlatformTest, RemoveFileRemovesOnlyFiles) {
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("f"), "x"), std::nullopt);
+  ASSERT_EQ(this->platform().CreateFolder(this->Path("d")), std::nullopt);
+  EXPECT_EQ(this->platform().RemoveFile(this->Path("f")), std::nullopt);
+  EXPECT_FALSE(this->platform().FileExists(this->Path("f")));
+
+  std::optional<PlatformError> error = this->platform().RemoveFile(this->Path("f"));
+  ASSERT_TRUE(error.has_value());
+  EXPECT_TRUE(error->not_found);
+  error = this->platform().RemoveFile(this->Path("d"));
+  ASSERT_TRUE(error.has_value());
+  EXPECT_FALSE(error->not_found);
+  EXPECT_TRUE(this->platform().FolderExists(this->Path("d")));
+}
+
 // --- MemoryPlatform only ---
 
 TEST(MemoryPlatformTest, FailNextWriteFailsOnceAndChangesNothing) {
