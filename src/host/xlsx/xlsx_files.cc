@@ -681,7 +681,10 @@ void XlsxFiles::Load(const std::string& path, Workbook& into) {
   PlatformError error;
   std::optional<std::string> bytes = platform_->ReadFile(path, &error);
   if (!bytes) {
-    throw HostError(error.not_found ? HostError::kFileNotFound : HostError::kPathFileAccess,
+    // The path is the full name the caller opened, worded as the host words a missing file.
+    if (error.not_found)
+      throw HostError(HostError::kFileNotFound, "「" + path + "」が見つかりません。");
+    throw HostError(HostError::kPathFileAccess,
                     "ファイル「" + path + "」を開けません。" + error.message);
   }
   ReadPackage(std::move(*bytes), path, into);

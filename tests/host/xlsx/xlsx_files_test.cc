@@ -2,8 +2,13 @@
 // with parts the host does not model opened and saved without losing them.
 #include "host/xlsx/xlsx_files.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -11,6 +16,7 @@
 #include <pugixml.hpp>
 
 #include "host/platform/memory_platform.h"
+#include "host/platform/posix_platform.h"
 #include "host/xlsx/fingerprint.h"
 #include "host/xlsx/package.h"
 #include "support/host_fixture.h"
@@ -295,6 +301,74 @@ TEST_F(XlsxFilesTest, EveryKindOfBadFileIsRefusedWithItsReason) {
     EXPECT_TRUE(platform_.files().at(path) == bad.bytes) << "the file is left as it was";
     EXPECT_EQ(app_.Workbooks().Count(), 1) << "nothing is opened";
   }
+}
+
+// Opening a file that is not there says so as the host does, with the full name opened.
+TEST_F(XlsxFilesTest, AMissingFileIsReportedAsNotFound) {
+  for (const std::string path : {"/home/user/none.xlsx", "/home/user/no folder/bank.xlsx"}) {
+    std::string description;
+    int number = 0;
+    try {
+      app_.Workbooks().Open(path);
+    } catch (const HostError& error) {
+      number = error.number();
+      description = error.description();
+    }
+    EXPECT_EQ(number, HostError::kFileNotFound) << path;
+    EXPECT_EQ(description, "「" + path + "」が見つかりません。");
+  }
+  EXPECT_EQ(app_.Workbooks().Count(), 1);
+}
+
+// Saving onto a folder is refused with what it is; the workbook stays where it was.
+TEST_F(XlsxFilesTest, SavingOntoAFolderIsRefused) {
+  BuildBank();
+  platform_.CreateFolder("/home/user/tests");
+  std::string description;
+  try {
+    book_->SaveAs("/home/user/tests");
+  } catch (const HostError& error) {
+    EXPECT_EQ(error.number(), HostError::kPathFileAccess);
+    description = error.description();
+  }
+  EXPECT_EQ(description,
+            "ファイル「/home/user/tests」に保存できません。cannot write /home/user/tests: it is a "
+            "folder, not a regular file");
+  EXPECT_EQ(book_->FullName(), "Book1");
+  EXPECT_TRUE(platform_.FolderExists("/home/user/tests"));
+}
+
+// On the real file system: a named pipe given as the workbook to save (as "-o" may name one)
+// is refused and stays a pipe; it used to be replaced by the workbook file.
+TEST_F(XlsxFilesTest, SavingOntoANamedPipeIsRefusedAndLeavesIt) {
+  std::string folder = ::testing::TempDir() + "xlsx_files_test_XXXXXX";
+  ASSERT_NE(mkdtemp(folder.data()), nullptr);
+  const std::string pipe = folder + "/bank.xlsx";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  PosixPlatform posix;
+  XlsxFiles files(posix);
+  app_.SetWorkbookFiles(&files);
+  BuildBank();
+  std::string description;
+  try {
+    book_->SaveAs(pipe);
+  } catch (const HostError& error) {
+    EXPECT_EQ(error.number(), HostError::kPathFileAccess);
+    description = error.description();
+  }
+  struct stat st {};
+  EXPECT_EQ(lstat(pipe.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the pipe was replaced";
+  EXPECT_THAT(description, ::testing::HasSubstr("ファイル「" + pipe + "」に保存できません。"));
+  EXPECT_THAT(description, ::testing::HasSubstr("it is a named pipe (FIFO), not a regular file"));
+  EXPECT_EQ(book_->FullName(), "Book1");
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    left.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(left, std::vector<std::string>{"bank.xlsx"}) << "a temporary file was left behind";
+  app_.SetWorkbookFiles(&files_);
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(XlsxFilesTest, AFailedSaveLeavesTheOldFile) {
