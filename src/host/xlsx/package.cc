@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -57,6 +58,10 @@ std::string Shown(std::string_view name) {
 }
 
 std::string InFile(const std::string& file) { return "ファイル" + Quoted(file); }
+
+constexpr char kSaveAsXlsx[] =
+    "このファイルを作成したソフトで開き、ファイルの種類に「.xlsx」を選んで xlsx 形式で保存し直し"
+    "て下さい。";
 
 std::string EntryOf(const std::string& file, std::string_view entry) {
   return InFile(file) + "のエントリ" + Quoted(Shown(entry));
@@ -227,6 +232,93 @@ FileKind SniffFileKind(std::string_view first_bytes) {
   return FileKind::kUnknown;
 }
 
+CompoundContent ClassifyCompoundFile(std::string_view bytes) {
+  constexpr uint64_t kEndOfChain = 0xFFFFFFFE;
+  constexpr uint64_t kNoEntry = 0xFFFFFFFF;
+  constexpr std::size_t kHeaderFatSectors = 109;
+  constexpr std::size_t kEntrySize = 128;
+  if (bytes.size() < 512 || SniffFileKind(bytes) != FileKind::kOleCompound) {
+    return CompoundContent::kUnreadable;
+  }
+  const uint64_t shift = Little(bytes, 0x1E, 2);
+  if (shift != 9 && shift != 12) return CompoundContent::kUnreadable;
+  const uint64_t sector_size = uint64_t{1} << shift;
+  const uint64_t per_sector = sector_size / 4;
+  // No chain can be longer than the file has sectors; a longer one loops.
+  const uint64_t max_hops = bytes.size() >> shift;
+  // Sector n follows the header, which takes the room of one sector.
+  auto sector_at = [&](uint64_t sector) -> std::optional<std::size_t> {
+    if (sector >= max_hops) return std::nullopt;
+    const uint64_t at = (sector + 1) << shift;
+    if (at + sector_size > bytes.size()) return std::nullopt;
+    return static_cast<std::size_t>(at);
+  };
+  // The sector holding the index-th part of the allocation table: the header lists the first
+  // 109, a chain of list sectors the rest.
+  auto table_sector = [&](uint64_t index) -> std::optional<uint64_t> {
+    if (index < kHeaderFatSectors) return Little(bytes, 0x4C + 4 * index, 4);
+    index -= kHeaderFatSectors;
+    uint64_t list = Little(bytes, 0x44, 4);
+    for (uint64_t hop = 0; hop < max_hops; ++hop) {
+      const std::optional<std::size_t> at = sector_at(list);
+      if (!at) return std::nullopt;
+      if (index < per_sector - 1) return Little(bytes, *at + 4 * index, 4);
+      index -= per_sector - 1;
+      list = Little(bytes, *at + sector_size - 4, 4);
+    }
+    return std::nullopt;
+  };
+  auto next_sector = [&](uint64_t sector) -> std::optional<uint64_t> {
+    const std::optional<uint64_t> table = table_sector(sector / per_sector);
+    if (!table) return std::nullopt;
+    const std::optional<std::size_t> at = sector_at(*table);
+    if (!at) return std::nullopt;
+    return Little(bytes, *at + 4 * (sector % per_sector), 4);
+  };
+
+  std::string directory;
+  uint64_t sector = Little(bytes, 0x30, 4);
+  for (uint64_t hop = 0; sector != kEndOfChain; ++hop) {
+    const std::optional<std::size_t> at = sector_at(sector);
+    const std::optional<uint64_t> next = next_sector(sector);
+    if (hop >= max_hops || !at || !next) return CompoundContent::kUnreadable;
+    directory.append(bytes.substr(*at, sector_size));
+    sector = *next;
+  }
+  const std::size_t entries = directory.size() / kEntrySize;
+  if (entries == 0 || directory[0x42] != 5) return CompoundContent::kUnreadable;  // no root
+
+  // The root's children are a tree of entries linked by their left and right siblings.
+  bool workbook = false;
+  bool encrypted = false;
+  std::vector<bool> seen(entries);
+  std::vector<uint64_t> pending{Little(directory, 0x4C, 4)};
+  while (!pending.empty()) {
+    const uint64_t id = pending.back();
+    pending.pop_back();
+    if (id == kNoEntry) continue;
+    if (id >= entries || seen[id]) return CompoundContent::kUnreadable;
+    seen[id] = true;
+    const std::string_view entry = std::string_view(directory).substr(id * kEntrySize, kEntrySize);
+    pending.push_back(Little(entry, 0x44, 4));
+    pending.push_back(Little(entry, 0x48, 4));
+    if (entry[0x42] != 2) continue;  // only streams tell
+    // The name is UTF-16 with its terminating NUL counted; the names looked for are ASCII, and
+    // the format compares names without regard to case.
+    const uint64_t length = std::min<uint64_t>(Little(entry, 0x40, 2), 64) / 2;
+    std::string name;
+    for (uint64_t k = 0; k + 1 < length; ++k) {
+      const uint64_t unit = Little(entry, 2 * k, 2);
+      name += unit < 0x80 ? static_cast<char>(std::tolower(static_cast<int>(unit))) : '?';
+    }
+    workbook = workbook || name == "workbook" || name == "book";
+    encrypted = encrypted || name == "encryptedpackage";
+  }
+  if (encrypted) return CompoundContent::kEncryptedPackage;
+  if (workbook) return CompoundContent::kLegacyWorkbook;
+  return CompoundContent::kOther;
+}
+
 struct PackageReader::State {
   State() = default;
   State(const State&) = delete;
@@ -257,9 +349,23 @@ PackageReader PackageReader::Open(std::string bytes, const std::string& name,
     case FileKind::kZip:
       break;
     case FileKind::kOleCompound:
-      Refuse(InFile(file) +
-             "はパスワードで保護されたブックか、古い形式（.xls）のブックのため開けません。"
-             "パスワードを解除してから xlsx 形式で保存し直して下さい。");
+      switch (ClassifyCompoundFile(state->bytes)) {
+        case CompoundContent::kLegacyWorkbook:
+          Refuse(InFile(file) + "は古い形式（.xls）のブックのため開けません。" + kSaveAsXlsx);
+        case CompoundContent::kEncryptedPackage:
+          Refuse(InFile(file) +
+                 "はパスワードで保護されたブックのため開けません。このファイルを作成したソフト"
+                 "でパスワードを解除し、xlsx 形式で保存し直して下さい。");
+        case CompoundContent::kOther:
+          Refuse(InFile(file) +
+                 "はブック（.xlsx）ではありません（ブックを含まない複合文書ファイルです）。");
+        case CompoundContent::kUnreadable:
+          Refuse(InFile(file) +
+                 "はパスワードで保護されたブックか、古い形式（.xls）のブックのため開けません。"
+                 "このファイルを作成したソフトで開き、パスワードがあれば解除して、ファイルの"
+                 "種類に「.xlsx」を選んで xlsx 形式で保存し直して下さい。");
+      }
+      break;
     case FileKind::kBiff:
       Refuse(InFile(file) +
              "は古い形式（.xls）のブックのため開けません。xlsx 形式で保存し直して下さい。");

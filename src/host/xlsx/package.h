@@ -52,6 +52,20 @@ enum class FileKind {
 // decide). Never throws.
 FileKind SniffFileKind(std::string_view first_bytes);
 
+// What an OLE2 compound file (FileKind::kOleCompound) holds, read from the streams of its root
+// storage, so that a refusal can say what the file is.
+enum class CompoundContent {
+  kLegacyWorkbook,    // a "Workbook" or "Book" stream: a legacy .xls workbook
+  kEncryptedPackage,  // an "EncryptedPackage" stream: a password-protected .xlsx
+  kOther,             // a compound file of some other program's document
+  kUnreadable,        // too short or too damaged to tell
+};
+
+// Reads the directory of the compound file `bytes` (the whole file). Follows only sectors inside
+// `bytes` and visits each directory entry once, so damaged or hostile bytes give kUnreadable
+// rather than a fault or a loop. Never throws.
+CompoundContent ClassifyCompoundFile(std::string_view bytes);
+
 // What a writer needs to copy an entry unchanged, as the archive's central directory states it.
 struct EntryInfo {
   std::string name;
@@ -64,11 +78,11 @@ struct EntryInfo {
 class PackageReader {
  public:
   // Opens `bytes`, the whole file, as a zip package; `name` is the file name the messages show.
-  // Throws HostError (kApplicationDefined) when the bytes are not a zip archive (with advice for
-  // a password-protected or legacy workbook), when the archive is truncated or inconsistent, when
-  // an entry name is empty, absolute, has a "." or ".." segment or an empty one, contains a
-  // backslash or NUL or is not valid UTF-8, when two names are equal ignoring ASCII case, when an
-  // entry is encrypted, or when the entries announced break `limits`.
+  // Throws HostError (kApplicationDefined) when the bytes are not a zip archive (saying what a
+  // password-protected or legacy workbook is and how to save it as .xlsx), when the archive is
+  // truncated or inconsistent, when an entry name is empty, absolute, has a "." or ".." segment or
+  // an empty one, contains a backslash or NUL or is not valid UTF-8, when two names are equal
+  // ignoring ASCII case, when an entry is encrypted, or when the entries announced break `limits`.
   static PackageReader Open(std::string bytes, const std::string& name,
                             const PackageLimits& limits = {});
 

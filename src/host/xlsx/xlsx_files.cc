@@ -1,6 +1,7 @@
 #include "host/xlsx/xlsx_files.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <memory>
 #include <set>
@@ -39,6 +40,34 @@ constexpr std::string_view kFilePrefix = "ファイル「";
 [[noreturn]] void ThrowBadPackage(const std::string& file, const std::string& what) {
   throw HostError(HostError::kApplicationDefined,
                   std::string(kFilePrefix) + file + "」をブックとして読めません。" + what);
+}
+
+// A zip of the other office file format names its kind in a "mimetype" entry (a workbook
+// package never has one). It is refused for what it is, with what to do, rather than for the
+// parts a workbook would have and it lacks.
+void RefuseOpenDocument(const PackageReader& reader, const std::string& file) {
+  if (!reader.Has("mimetype")) return;
+  constexpr std::string_view kOpenDocument = "application/vnd.oasis.opendocument.";
+  std::string type = reader.Read("mimetype");
+  while (!type.empty() && std::isspace(static_cast<unsigned char>(type.back()))) type.pop_back();
+  if (!type.starts_with(kOpenDocument)) return;
+  const std::string kind = type.substr(kOpenDocument.size());
+  if (kind == "spreadsheet" || kind == "spreadsheet-template") {
+    throw HostError(HostError::kApplicationDefined,
+                    std::string(kFilePrefix) + file +
+                        "」は OpenDocument 形式の表計算ファイル（.ods）のため開けません。"
+                        "このファイルを作成したソフトで開き、ファイルの種類に「.xlsx」を選んで "
+                        "xlsx 形式で保存し直して下さい。");
+  }
+  // Another kind (a text document, a presentation) holds no workbook to save; the type is
+  // shown only when it is a plain name, since it comes from the file.
+  const bool plain = kind.size() <= 40 && std::all_of(kind.begin(), kind.end(), [](char c) {
+                       return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+                     });
+  throw HostError(HostError::kApplicationDefined,
+                  std::string(kFilePrefix) + file + "」は OpenDocument 形式の" +
+                      (plain ? "文書（" + kind + "）" : std::string("文書")) +
+                      "で、ブック（.xlsx）ではありません。");
 }
 
 // The folder of a part ("xl/worksheets/sheet1.xml" -> "xl/worksheets/").
@@ -224,6 +253,7 @@ void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook
 void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& into) {
   auto origin = std::make_shared<PackageOrigin>(PackageReader::Open(std::move(bytes), name));
   const PackageReader& reader = origin->reader;
+  RefuseOpenDocument(reader, name);
   if (!reader.Has("[Content_Types].xml"))
     ThrowBadPackage(name, "[Content_Types].xml がありません。");
   ParseXml(reader.Read("[Content_Types].xml"), "[Content_Types].xml", origin->content_types);

@@ -12,10 +12,12 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "host/host_error.h"
+#include "host/xlsx/compound_file.h"
 
 namespace tarquel::host::xlsx {
 namespace {
 
+using cfb::CompoundFile;
 using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -299,12 +301,73 @@ TEST(PackageTest, RefusesFilesThatAreNotPackages) {
       {"truncated", valid.substr(0, valid.size() / 2), {"「x.xlsx」", "途中までしかありません"}},
       {"encrypted or legacy", ole, {"パスワードで保護", ".xls", "xlsx 形式で保存し直して下さい"}},
       {"legacy stream", biff, {"古い形式（.xls）", "xlsx 形式で保存し直して下さい"}},
+      {"legacy workbook",
+       CompoundFile({"Workbook"}),
+       {"ファイル「x.xlsx」は古い形式（.xls）のブック", "作成したソフトで開き", "「.xlsx」を選んで",
+        "xlsx 形式で保存し直して下さい"}},
+      {"password-protected workbook",
+       CompoundFile({"EncryptionInfo", "EncryptedPackage"}),
+       {"ファイル「x.xlsx」はパスワードで保護されたブック", "作成したソフトでパスワードを解除",
+        "xlsx 形式で保存し直して下さい"}},
+      {"another program's document",
+       CompoundFile({"WordDocument"}),
+       {"ファイル「x.xlsx」はブック（.xlsx）ではありません", "複合文書"}},
   };
   for (const auto& c : cases) {
     const std::string error = OpenError(c.bytes);
     for (const std::string& part : c.says) EXPECT_THAT(error, HasSubstr(part)) << c.what;
   }
   EXPECT_THAT(OpenError(biff), Not(HasSubstr("パスワード")));
+  EXPECT_THAT(OpenError(CompoundFile({"Workbook"})), Not(HasSubstr("パスワード")));
+}
+
+// A compound file's root streams say what it is; damaged or hostile directories are told
+// apart from them without reading outside the bytes or going round in a loop.
+TEST(PackageTest, ClassifiesCompoundFilesByTheirRootStreams) {
+  using cfb::kDirectorySector;
+  using cfb::PutLittle;
+  // A document whose embedded object holds a workbook stream, one storage down.
+  std::string embedded = CompoundFile({"WordDocument", "ObjectPool", "Workbook"});
+  PutLittle(embedded, kDirectorySector + 128 * 2 + 0x42, 1, 1);  // ObjectPool is a storage
+  PutLittle(embedded, kDirectorySector + 128 * 2 + 0x48, cfb::kNoEntry, 4);
+  PutLittle(embedded, kDirectorySector + 128 * 2 + 0x4C, 3, 4);  // ... holding Workbook
+  std::string chain_loop = CompoundFile({"Workbook"});
+  PutLittle(chain_loop, 512 + 4, 1, 4);  // the directory sector is followed by itself
+  std::string sibling_loop = CompoundFile({"WordDocument", "Workbook"});
+  PutLittle(sibling_loop, kDirectorySector + 128 * 2 + 0x44, 1, 4);  // back to the first
+  std::string sibling_outside = CompoundFile({"Workbook"});
+  PutLittle(sibling_outside, kDirectorySector + 128 + 0x48, 99, 4);
+  std::string far_directory = CompoundFile({"Workbook"});
+  PutLittle(far_directory, 0x30, 0xFFFFFFF0, 4);
+  std::string bad_sector_size = CompoundFile({"Workbook"});
+  PutLittle(bad_sector_size, 0x1E, 30, 2);
+  const struct {
+    const char* what;
+    std::string bytes;
+    CompoundContent content;
+  } cases[] = {
+      {"a workbook stream", CompoundFile({"Workbook"}), CompoundContent::kLegacyWorkbook},
+      {"an older book stream", CompoundFile({"Book"}), CompoundContent::kLegacyWorkbook},
+      {"names in any case", CompoundFile({"\x05SummaryInformation", "WORKBOOK"}),
+       CompoundContent::kLegacyWorkbook},
+      {"an encrypted package", CompoundFile({"EncryptionInfo", "EncryptedPackage"}),
+       CompoundContent::kEncryptedPackage},
+      {"a text document", CompoundFile({"WordDocument", "1Table"}), CompoundContent::kOther},
+      {"an empty root", CompoundFile({}), CompoundContent::kOther},
+      {"a workbook only in an embedded object", embedded, CompoundContent::kOther},
+      {"a header of zeros",
+       std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'),
+       CompoundContent::kUnreadable},
+      {"cut before the directory", CompoundFile({"Workbook"}).substr(0, 1024),
+       CompoundContent::kUnreadable},
+      {"a directory chain in a loop", chain_loop, CompoundContent::kUnreadable},
+      {"siblings in a loop", sibling_loop, CompoundContent::kUnreadable},
+      {"a sibling outside the directory", sibling_outside, CompoundContent::kUnreadable},
+      {"a directory past the end", far_directory, CompoundContent::kUnreadable},
+      {"a sector size the format has not", bad_sector_size, CompoundContent::kUnreadable},
+      {"not a compound file", "PK\x03\x04" + std::string(600, 'x'), CompoundContent::kUnreadable},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ClassifyCompoundFile(c.bytes), c.content) << c.what;
 }
 
 TEST(PackageTest, RefusesBadEntryNames) {

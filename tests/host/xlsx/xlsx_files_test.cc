@@ -17,6 +17,7 @@
 
 #include "host/platform/memory_platform.h"
 #include "host/platform/posix_platform.h"
+#include "host/xlsx/compound_file.h"
 #include "host/xlsx/fingerprint.h"
 #include "host/xlsx/package.h"
 #include "support/host_fixture.h"
@@ -318,6 +319,65 @@ TEST_F(XlsxFilesTest, AMissingFileIsReportedAsNotFound) {
     EXPECT_EQ(description, "「" + path + "」が見つかりません。");
   }
   EXPECT_EQ(app_.Workbooks().Count(), 1);
+}
+
+// A workbook of another format is refused for what it is, told by its content whatever its
+// name, with what to do: save it as .xlsx in the program that made it.
+TEST_F(XlsxFilesTest, AWorkbookOfAnotherFormatIsNamedWithWhatToDo) {
+  auto open_document = [](const std::string& type) {
+    PackageWriter writer;
+    writer.Add("mimetype", type, 0);
+    writer.Add("content.xml", "<office:document-content/>");
+    writer.Add("META-INF/manifest.xml", "<manifest:manifest/>");
+    return writer.Finish();
+  };
+  const std::string ods = open_document("application/vnd.oasis.opendocument.spreadsheet");
+  const std::string save_as =
+      "作成したソフトで開き、ファイルの種類に「.xlsx」を選んで xlsx 形式で保存し直して下さい。";
+  struct Case {
+    std::string path;
+    std::string bytes;
+    std::string says;
+  } cases[] = {
+      {"/home/user/bank.ods", ods,
+       "」は OpenDocument 形式の表計算ファイル（.ods）のため開けません。"},
+      {"/home/user/bank.xlsx", ods,
+       "」は OpenDocument 形式の表計算ファイル（.ods）のため開けません。"},
+      {"/home/user/bank.ots",
+       open_document("application/vnd.oasis.opendocument.spreadsheet-template\n"),
+       "」は OpenDocument 形式の表計算ファイル（.ods）のため開けません。"},
+      {"/home/user/bank.xls", cfb::CompoundFile({"Workbook"}),
+       "」は古い形式（.xls）のブックのため開けません。"},
+      {"/home/user/bank.xlsx", cfb::CompoundFile({"\x05SummaryInformation", "Workbook"}),
+       "」は古い形式（.xls）のブックのため開けません。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    platform_.AddFile(c.path, c.bytes);
+    std::string description;
+    try {
+      app_.Workbooks().Open(c.path);
+    } catch (const HostError& error) {
+      EXPECT_EQ(error.number(), HostError::kApplicationDefined);
+      description = error.description();
+    }
+    EXPECT_THAT(description, ::testing::StartsWith("ファイル「" + c.path + c.says));
+    EXPECT_THAT(description, ::testing::EndsWith(save_as));
+    EXPECT_TRUE(platform_.files().at(c.path) == c.bytes) << "the file is left as it was";
+    EXPECT_EQ(app_.Workbooks().Count(), 1) << "nothing is opened";
+  }
+  // A document of the same family that is no spreadsheet has nothing to save as a workbook.
+  platform_.AddFile("/home/user/letter.odt",
+                    open_document("application/vnd.oasis.opendocument.text"));
+  std::string description;
+  try {
+    app_.Workbooks().Open("/home/user/letter.odt");
+  } catch (const HostError& error) {
+    description = error.description();
+  }
+  EXPECT_EQ(description,
+            "ファイル「/home/user/letter.odt」は OpenDocument "
+            "形式の文書（text）で、ブック（.xlsx）ではありません。");
 }
 
 // Saving onto a folder is refused with what it is; the workbook stays where it was.
