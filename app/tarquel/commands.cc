@@ -92,6 +92,17 @@ ExitStatus SaveChanges(Session& session, const WorkbookCommand& command, const T
     terminal.err << "The new workbook was not saved: give -o OUT.xlsx to save it.\n";
     return kExitFile;
   }
+  // Another program's next save of its open copy would drop what this command wrote.
+  const std::string path = target.value_or(session.workbook()->FullName());
+  if (!command.force) {
+    if (const auto lock = session.platform().FindOtherProgramLock(path)) {
+      terminal.err << "Not saved: " << path << " is open in another program (" << lock->lock_path
+                   << ": " << lock->description
+                   << ").\nClose it there and run the command again, or give --force to save "
+                      "anyway.\n";
+      return kExitFile;
+    }
+  }
   try {
     session.Save(target);
   } catch (const host::HostError& error) {
@@ -128,7 +139,9 @@ ExitStatus RunOnWorkbook(TerminalUi& ui, host::Platform& platform, const Workboo
   try {
     session.Start();
   } catch (const host::HostError& error) {
-    PrintHostError(terminal, error);
+    // A file that cannot be opened is the user's to put right: what is wrong, not an error
+    // number.
+    terminal.err << TerminalText(error.description()) << "\n";
     return kExitFile;
   }
   if (session.workbook() == nullptr || ui.stopped()) {

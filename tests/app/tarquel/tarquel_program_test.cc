@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +25,7 @@
 #include "host/range.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "host/xlsx/compound_file.h"
 #include "host/xlsx/xlsx_files.h"
 #include "model/bank_sheet.h"
 #include "support/scripted_ui.h"
@@ -382,7 +384,6 @@ TEST_F(TarquelProgramTest, AFileThatIsNoWorkbookIsRefusedAndLeftAlone) {
   std::ofstream(text) << "not a workbook\n";
   const ProgramRun run = Tarquel({"make-test", "notes.xlsx", "--code", "3"});
   EXPECT_EQ(run.status, 3);
-  EXPECT_THAT(run.err, HasSubstr("実行時エラー"));
   EXPECT_THAT(run.err, HasSubstr("notes.xlsx"));
   EXPECT_EQ(ReadAll(text), "not a workbook\n");
   EXPECT_THAT(Tarquel({"history"}).out, Not(HasSubstr("notes.xlsx")));
@@ -572,6 +573,63 @@ TEST_F(TarquelProgramTest, AStoredPaperValueTheHostRefusesIsNamedWithTheWayToRes
   EXPECT_THAT(typed.err, HasSubstr("列の幅は 255 以下にして下さい。"));
   ASSERT_EQ(Tarquel({"paper", "bank.xlsx", "--per-page", "40", "--reset"}).status, 0);
   EXPECT_EQ(Tarquel({"make-test", "bank.xlsx", "--code", "9"}).status, 0);
+}
+
+TEST_F(TarquelProgramTest, AFileThatCannotBeOpenedIsNamedWithWhatToDo) {
+  const ProgramRun missing = Tarquel({"report", "must", "nosuch.xlsx"});
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_EQ(missing.err, "「" + (home_ / "nosuch.xlsx").string() + "」が見つかりません。\n");
+  // A workbook of the old binary format, named as if it were new.
+  std::ofstream(home_ / "old.xlsx", std::ios::binary)
+      << host::xlsx::cfb::CompoundFile({"Workbook"});
+  const ProgramRun old = Tarquel({"report", "must", "old.xlsx"});
+  EXPECT_EQ(old.status, 3);
+  EXPECT_THAT(old.err, HasSubstr("古い形式（.xls）のブックのため開けません。"));
+  EXPECT_THAT(old.err, HasSubstr(".xlsx"));
+  EXPECT_THAT(old.err, Not(HasSubstr("実行時エラー")));
+}
+
+TEST_F(TarquelProgramTest, AWorkbookAnotherProgramHasOpenIsNotSavedOverUnlessForced) {
+  const fs::path bank = CopyOfSample("bank.xlsx");
+  const std::string before = ReadAll(bank);
+  struct Lock {
+    fs::path path;
+    std::string content;
+    std::string said;
+  };
+  const std::vector<Lock> locks{
+      {home_ / ".~lock.bank.xlsx#", "Hanako,desk-pc,hanako,08.12.2026 09:00,file:///x;", "Hanako"},
+      {home_ / "~$bank.xlsx", "", "~$bank.xlsx"},
+  };
+  for (const Lock& lock : locks) {
+    std::ofstream(lock.path, std::ios::binary) << lock.content;
+    const ProgramRun run = Tarquel({"make-test", "bank.xlsx", "--count", "3"});
+    EXPECT_EQ(run.status, 3) << lock.said;
+    EXPECT_THAT(run.err, HasSubstr("is open in another program"));
+    EXPECT_THAT(run.err, HasSubstr(lock.said));
+    EXPECT_THAT(run.err, HasSubstr("--force"));
+    EXPECT_EQ(ReadAll(bank), before) << lock.said;
+    fs::remove(lock.path);
+  }
+  std::ofstream(home_ / "~$bank.xlsx") << "";
+  const ProgramRun forced = Tarquel({"make-test", "bank.xlsx", "--count", "3", "--force"});
+  EXPECT_EQ(forced.status, 0) << forced.err;
+  EXPECT_NE(ReadAll(bank), before);
+}
+
+TEST_F(TarquelProgramTest, ASaveTargetThatIsNotAFileIsRefusedAndLeftAsItWas) {
+  CopyOfSample("bank.xlsx");
+  const fs::path fifo = home_ / "pipe.xlsx";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"make-test", "bank.xlsx", "--count", "3", "-o", "pipe.xlsx"},
+        std::vector<std::string>{"make-test", "bank.xlsx", "--count", "3", "-o", "t.xlsx", "--pdf",
+                                 "pipe.xlsx"}}) {
+    const ProgramRun run = Tarquel(args);
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("named pipe (FIFO)"));
+    EXPECT_TRUE(fs::is_fifo(fifo)) << "the pipe is still a pipe";
+  }
 }
 
 TEST_F(TarquelProgramTest, MakeTestAtATerminalWithoutChoicesPresentsTheDialog) {
