@@ -197,10 +197,10 @@ void PrintForm::CommandButton4_Click() {
 }
 
 void PrintForm::StoreValues() {
-  const settings::SettingsLocation location = body_.Settings();
-  for (const Field& field : fields_) {
-    settings::WriteSetting(location, field.key.name, field.box->value(), false);
-  }
+  // One write for all thirteen, so the file never holds half of them.
+  std::vector<settings::SettingChange> changes;
+  for (const Field& field : fields_) changes.push_back({field.key.name, field.box->value()});
+  settings::WriteSettings(body_.Settings(), changes);
 }
 
 }  // namespace tarquel::paper

@@ -1,6 +1,8 @@
 #include "testgen/user_form1.h"
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 
 #include "host/application.h"
 #include "model/body.h"
@@ -150,17 +152,14 @@ std::optional<int32_t> UserForm1::NumberFor(host::TextBox& box, double minimum) 
   return number;
 }
 
-void UserForm1::WriteOptions() {
-  const settings::SettingsLocation settings = body_.Settings();
+std::vector<settings::SettingChange> UserForm1::OptionChanges() const {
   const model::SelectionOptions& options = body_.generation.options;
-  settings::WriteSetting(settings, settings::kIgnoreWrongCounts.name,
-                         BooleanText(options.ignore_wrong_count), false);
-  settings::WriteSetting(settings, settings::kExcludeSetQuestions.name,
-                         BooleanText(options.exclude_already_set), false);
-  settings::WriteSetting(settings, settings::kHonourMustAppear.name,
-                         BooleanText(options.consider_must_appear), false);
-  settings::WriteSetting(settings, settings::kUseSheet40.name, BooleanText(body_.use_sheet40),
-                         false);
+  return {
+      {settings::kIgnoreWrongCounts.name, BooleanText(options.ignore_wrong_count)},
+      {settings::kExcludeSetQuestions.name, BooleanText(options.exclude_already_set)},
+      {settings::kHonourMustAppear.name, BooleanText(options.consider_must_appear)},
+      {settings::kUseSheet40.name, BooleanText(body_.use_sheet40)},
+  };
 }
 
 void UserForm1::CommandButton1_Click() {
@@ -178,8 +177,10 @@ void UserForm1::CommandButton1_Click() {
   if (!CheckGroupSizes(body_, {*first, *last, *count})) return;
   if (!CheckPaperSettings(body_)) return;
   body_.HostApp().SetScreenUpdating(false);
-  settings::WriteSetting(body_.Settings(), settings::kRandomCode.name, T4.value(), false);
-  WriteOptions();
+  // The code and the options in one write, so the file never holds half of them.
+  std::vector<settings::SettingChange> changes{{settings::kRandomCode.name, T4.value()}};
+  std::ranges::move(OptionChanges(), std::back_inserter(changes));
+  settings::WriteSettings(body_.Settings(), changes);
   if (Generate(body_, {*first, *last, *count})) {
     body_.HostApp().SetScreenUpdating(true);
     CommandButton1.set_caption("再作成");
@@ -188,12 +189,14 @@ void UserForm1::CommandButton1_Click() {
 }
 
 void UserForm1::CommandButton2_Click() {
-  const settings::SettingsLocation settings = body_.Settings();
-  settings::WriteSetting(settings, settings::kFirstGroup.name, T1.value(), false);
-  settings::WriteSetting(settings, settings::kLastGroup.name, T2.value(), false);
-  settings::WriteSetting(settings, settings::kGroupCount.name, T3.value(), false);
-  settings::WriteSetting(settings, settings::kRandomCode.name, T4.value(), false);
-  WriteOptions();
+  std::vector<settings::SettingChange> changes{
+      {settings::kFirstGroup.name, T1.value()},
+      {settings::kLastGroup.name, T2.value()},
+      {settings::kGroupCount.name, T3.value()},
+      {settings::kRandomCode.name, T4.value()},
+  };
+  std::ranges::move(OptionChanges(), std::back_inserter(changes));
+  settings::WriteSettings(body_.Settings(), changes);
   Unload();
 }
 

@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/forms/controls.h"
 #include "host/forms/form.h"
+#include "settings/settings_file.h"
 
 namespace tarquel::model {
 struct Body;
@@ -64,7 +66,8 @@ class UserForm1 : public host::Form {
   void CheckBox(host::TextBox& box, double minimum, bool& cancel);
   // The box's number for 作成, or its message and nullopt.
   std::optional<int32_t> NumberFor(host::TextBox& box, double minimum);
-  void WriteOptions();
+  // The settings of the check boxes and the toggle button, as the file stores them.
+  std::vector<settings::SettingChange> OptionChanges() const;
 
   model::Body& body_;
 };

@@ -17,7 +17,7 @@
 #include "host/xlsx/xlsx_files.h"
 #include "model/body.h"
 #include "settings/settings_file.h"
-#include "settings/write_counting_platform.h"
+#include "support/write_counting_platform.h"
 #include "support/add_in_fixture.h"
 
 namespace tarquel::datafiles {

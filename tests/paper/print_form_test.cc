@@ -290,10 +290,12 @@ TEST_F(PrintFormTest, ResetTouchesOnlyThePageShown) {
 TEST_F(PrintFormTest, SaveStoresAndTheNextOpeningReadsTheFileAfresh) {
   host::Worksheet& sheet = AddSheet(model::kTestSheet40Name);
   sheet.Cells(1, 21).SetValue("No.");
+  TakeWrites();
   Open([&](PrintForm& f) {
     f.Type(f.TextBox2, "200");
     f.Press(f.CommandButton4);
   });
+  EXPECT_EQ(TakeWrites(), 1) << "the thirteen values in one write";
   EXPECT_EQ(Stored("Qs"), "200");
   EXPECT_EQ(Stored("No"), "20");
   EXPECT_TRUE(sheet.rows_info().empty()) << "saving leaves the sheet";

@@ -9,7 +9,7 @@
 #include "host/host_error.h"
 #include "host/platform/cp932.h"
 #include "host/platform/memory_platform.h"
-#include "settings/write_counting_platform.h"
+#include "support/write_counting_platform.h"
 
 namespace tarquel::settings {
 namespace {

@@ -15,6 +15,7 @@
 #include "macros/data_workbook_macros.h"
 #include "shell/add_in.h"
 #include "support/scripted_ui.h"
+#include "support/write_counting_platform.h"
 
 namespace tarquel::testing {
 
@@ -23,7 +24,9 @@ class AddInTest : public ::testing::Test {
   static constexpr char kSettingsPath[] =
       "/home/user/Documents/ソルネア保存データ/ミラヴォ 同音・同訓_設定値.ini";
 
-  AddInTest() : app_(ui_), add_in_(app_, platform_) { app::BindSheetActivate(app_, add_in_); }
+  AddInTest() : app_(ui_), add_in_(app_, counted_platform_) {
+    app::BindSheetActivate(app_, add_in_);
+  }
 
   // Starts the add-in as opening the data workbook does. Start-up shows the data file dialog;
   // the scripted user closes it with its close box, which builds a blank question bank in a
@@ -39,6 +42,10 @@ class AddInTest : public ::testing::Test {
     ui_.TakeLog();
   }
 
+  // How many files the add-in has written since the last call (the settings file is the only
+  // one it writes).
+  int TakeWrites() { return counted_platform_.TakeWrites(); }
+
   // Runs a macro by name; fails the test when the workbook has no such macro.
   void Run(const std::string& macro) { ASSERT_TRUE(app::RunMacro(add_in_, macro)) << macro; }
 
@@ -53,6 +60,8 @@ class AddInTest : public ::testing::Test {
 
   ScriptedUi ui_;
   host::MemoryPlatform platform_;
+  // The add-in's files go through this, which counts the writes (TakeWrites).
+  WriteCountingPlatform counted_platform_{platform_};
   host::Application app_;
   shell::AddIn add_in_;
 };

@@ -166,5 +166,21 @@ TEST_F(UserForm1Test, CloseWritesEveryKeyInOrderAndTheCloseBoxNone) {
             "1P40:True\r\n");
 }
 
+// The dialog's choices are stored in one write each time, never half of them.
+TEST_F(UserForm1Test, CreatingAndClosingWriteTheSettingsFileOnceEach) {
+  testing::FillBank(*bank_, {{"a", "問1", "答1"}, {"b", "問2", "答2"}});
+  TakeWrites();
+  InDialog([this](UserForm1& f) {
+    f.Type(f.T4, "77");
+    f.Press(f.CommandButton1);
+    EXPECT_EQ(TakeWrites(), 1) << "作成";
+    f.Press(f.CommandButton2);
+    EXPECT_EQ(TakeWrites(), 1) << "閉じる";
+  });
+  EXPECT_EQ(SettingsFile(),
+            "RND:77\r\nFMU:False\r\nKMU:False\r\nHST:False\r\n1P40:True\r\nST:1\r\nED:2\r\n"
+            "Mo:40\r\n");
+}
+
 }  // namespace
 }  // namespace tarquel::testgen

@@ -1,8 +1,8 @@
 // A platform for tests that counts the file writes made through it and passes every call on to
 // a MemoryPlatform, to check that a change of several settings is one write of the file (so
 // that a failure can never leave half of it) and that a change of nothing writes nothing.
-#ifndef TARQUEL_TESTS_SETTINGS_WRITE_COUNTING_PLATFORM_H_
-#define TARQUEL_TESTS_SETTINGS_WRITE_COUNTING_PLATFORM_H_
+#ifndef TARQUEL_TESTS_SUPPORT_WRITE_COUNTING_PLATFORM_H_
+#define TARQUEL_TESTS_SUPPORT_WRITE_COUNTING_PLATFORM_H_
 
 #include <optional>
 #include <string>
@@ -48,4 +48,4 @@ class WriteCountingPlatform final : public host::Platform {
 
 }  // namespace tarquel::testing
 
-#endif  // TARQUEL_TESTS_SETTINGS_WRITE_COUNTING_PLATFORM_H_
+#endif  // TARQUEL_TESTS_SUPPORT_WRITE_COUNTING_PLATFORM_H_
