@@ -56,6 +56,21 @@ struct FileCommentText {
   bool operator==(const FileCommentText&) const = default;
 };
 
+// A comment's box as a file drew it: `xml` is its shape in the sheet's drawing, tied to the
+// cell (row, column) it names, with the size and visibility it gave the box. The file codec
+// writes it back, keeping its place, colours and anchor, while the comment is still at that cell
+// with that size and visibility; a copy of the comment elsewhere gets a box of its own.
+struct FileCommentShape {
+  std::string xml;
+  int32_t row = 0;
+  int32_t column = 0;
+  double width = kDefaultCommentWidth;
+  double height = kDefaultCommentHeight;
+  bool visible = false;
+
+  bool operator==(const FileCommentShape&) const = default;
+};
+
 struct Comment {
   std::string text;
   std::string author;
@@ -64,12 +79,19 @@ struct Comment {
   bool visible = false;
   // Written back in place of `text` for as long as `text` is still file_text->plain.
   std::shared_ptr<const FileCommentText> file_text;
+  // The box as read; null for a comment added by a command.
+  std::shared_ptr<const FileCommentShape> file_shape;
 
   bool operator==(const Comment& other) const {
     return text == other.text && author == other.author && width == other.width &&
            height == other.height && visible == other.visible &&
-           (file_text == other.file_text ||
-            (file_text && other.file_text && *file_text == *other.file_text));
+           SameContent(file_text, other.file_text) && SameContent(file_shape, other.file_shape);
+  }
+
+ private:
+  template <typename T>
+  static bool SameContent(const std::shared_ptr<const T>& a, const std::shared_ptr<const T>& b) {
+    return a == b || (a && b && *a == *b);
   }
 };
 

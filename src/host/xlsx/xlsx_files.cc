@@ -172,6 +172,7 @@ class PackageOrigin : public FileOrigin {
   bool has_styles = false;
   std::vector<Relationship> workbook_relationships;
   std::map<const Worksheet*, std::vector<Relationship>> sheet_relationships;
+  std::map<const Worksheet*, CommentDrawing> comment_drawings;  // as read, for their shapes
   std::map<const Worksheet*, std::string> sheet_ids;
   std::vector<KeptName> defined_names;
   std::vector<KeptSheet> kept_sheets;
@@ -352,10 +353,15 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
         origin->modelled_parts.insert(r.target);
       }
     }
+    // The comments' drawing is the one with their shapes; another (the pictures of the header
+    // and footer) is kept as it is.
     for (const Relationship& r : relationships) {
-      if (r.type == Type("vmlDrawing") && reader.Has(r.target) && !sheet->comments().empty()) {
-        ReadCommentShapes(reader.Read(r.target), sheet->comments());
-        origin->modelled_parts.insert(r.target);
+      if (r.type == Type("vmlDrawing") && reader.Has(r.target) && !sheet->comments().empty() &&
+          !origin->comment_drawings.contains(sheet)) {
+        if (auto drawing = ReadCommentShapes(reader.Read(r.target), sheet->comments())) {
+          origin->comment_drawings.emplace(sheet, std::move(*drawing));
+          origin->modelled_parts.insert(r.target);
+        }
       }
     }
     origin->sheet_relationships[sheet] = std::move(relationships);
@@ -483,7 +489,11 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
       pugi::xml_document comments;
       WriteComments(sheet.comments(), comments);
       parts.push_back({comments_part, SerializeXml(comments)});
-      parts.push_back({vml_part, WriteCommentShapes(sheet.comments())});
+      const CommentDrawing* drawing = nullptr;
+      if (origin && origin->comment_drawings.contains(&sheet)) {
+        drawing = &origin->comment_drawings.at(&sheet);
+      }
+      parts.push_back({vml_part, WriteCommentShapes(sheet.comments(), drawing)});
       comment_parts.push_back(comments_part);
       any_vml = true;
     }
