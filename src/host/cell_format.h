@@ -46,9 +46,11 @@ struct Font {
   bool shadow = false;
   Color color;
   // Carried through files unchanged; the add-in does not use them.
-  int family = 0;      // 0: not given
-  int charset = -1;    // -1: not given
-  std::string scheme;  // "" : not given
+  int family = 0;    // 0: not given
+  int charset = -1;  // -1: not given
+  // "minor" or "major": the font follows the theme's font of that kind, which programs show
+  // whatever `name` says; "": a font of its name. Naming the face clears it (FontAccess).
+  std::string scheme;
 
   bool operator==(const Font&) const = default;
 };

@@ -917,11 +917,36 @@ host::Font FontAccess::Get() const {
   return format.font;
 }
 
+namespace {
+
+// A font that follows the theme (scheme "minor" or "major") is shown in the theme's face,
+// whatever its name says. A change that names the face means that face: the font stops
+// following the theme. Whether `change` assigns the name or the scheme is learnt by running it
+// once on a probe whose name and scheme no change would give; a change that sets the scheme as
+// well (copying another font whole) keeps what it set. A change that assigns the name only for
+// some fonts is caught by the name it leaves differing from the one before.
+std::function<void(host::Font&)> NamingChange(const std::function<void(host::Font&)>& change) {
+  constexpr char kUnset[] = "\x01";
+  host::Font probe;
+  probe.name = probe.scheme = kUnset;
+  change(probe);
+  const bool names = probe.name != kUnset;
+  const bool sets_scheme = probe.scheme != kUnset;
+  return [&change, names, sets_scheme](host::Font& font) {
+    const std::string before = font.name;
+    change(font);
+    if (!sets_scheme && (names || font.name != before)) font.scheme.clear();
+  };
+}
+
+}  // namespace
+
 void FontAccess::Modify(const std::function<void(host::Font&)>& change) const {
+  const std::function<void(host::Font&)> naming = NamingChange(change);
   if (characters_) {
-    range_.ModifyCharacterFonts(characters_->first, characters_->second, change);
+    range_.ModifyCharacterFonts(characters_->first, characters_->second, naming);
   } else {
-    range_.ModifyCellFonts(change);
+    range_.ModifyCellFonts(naming);
   }
 }
 

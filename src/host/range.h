@@ -196,6 +196,7 @@ class Range {
 class FontAccess {
  public:
   std::string Name() const { return Get().name; }
+  // The font is then that face, no longer the theme's font (see Modify).
   void SetName(const std::string& name) const;
   // "標準", "太字", "斜体" or "太字 斜体"; another name is a run-time error.
   std::string FontStyle() const { return FontStyleName(Get()); }
@@ -227,7 +228,9 @@ class FontAccess {
 
   // The whole font of the first cell (or first character).
   host::Font Get() const;
-  // Changes the font of every cell (or of the characters) with `change`.
+  // Changes the font of every cell (or of the characters) with `change`. A change that assigns
+  // the name, unless it sets the scheme too (a whole font copied), or that changes the name
+  // makes a font that followed the theme a font of that name (its scheme is cleared).
   void Modify(const std::function<void(host::Font&)>& change) const;
 
  private:
