@@ -355,6 +355,13 @@ uint32_t StylesWriter::Pool<T>::IndexOf(const T& item) {
 
 StylesWriter::StylesWriter(const StyleTable& styles, const pugi::xml_document* original)
     : styles_(styles), original_(original) {
+  if (original != nullptr) {
+    original_fonts_ = ReadList<Font>(
+        original->child("styleSheet").child("fonts"), "font",
+        [](const pugi::xml_node& node) { return ReadFont(node, FontElement::kStyleFont); });
+    // Each in its own place, equal ones too: an index into the original must not move.
+    fonts_.items = original_fonts_;
+  }
   // Files need two fills first: none and gray125.
   fills_.IndexOf(Fill{});
   Fill gray;
@@ -413,8 +420,8 @@ bool CopyOriginal(const pugi::xml_document* original, const char* name, pugi::xm
 
 void StylesWriter::Write(pugi::xml_document& doc) const {
   // The named cell styles are the original's, but they point into its lists of number formats,
-  // fonts, fills and borders, which are written anew here: their parts join the lists and the
-  // copies point to them there.
+  // fills and borders, which are written anew here: their parts join the lists and the copies
+  // point to them there. (The original's fonts kept their places; the same lookup finds them.)
   Pool<Font> fonts_used = fonts_;
   Pool<Fill> fills_used = fills_;
   Pool<CellBorders> borders_used = borders_;
@@ -426,9 +433,7 @@ void StylesWriter::Write(pugi::xml_document& doc) const {
     for (pugi::xml_node format : original.child("numFmts").children("numFmt")) {
       codes[format.attribute("numFmtId").as_uint()] = format.attribute("formatCode").value();
     }
-    const std::vector<Font> fonts = ReadList<Font>(
-        original.child("fonts"), "font",
-        [](const pugi::xml_node& node) { return ReadFont(node, FontElement::kStyleFont); });
+    const std::vector<Font>& fonts = original_fonts_;
     const std::vector<Fill> fills = ReadList<Fill>(original.child("fills"), "fill", ReadFill);
     const std::vector<CellBorders> borders =
         ReadList<CellBorders>(original.child("borders"), "border", ReadBorders);

@@ -39,7 +39,9 @@ StylesRead ReadStyles(const pugi::xml_document& doc, StyleTable& styles);
 class StylesWriter {
  public:
   // `original` is the style sheet the workbook was read from (or null): its unmodelled
-  // elements are written back unchanged.
+  // elements are written back unchanged, and its fonts keep their indices (fonts the workbook
+  // adds come after them), so that whatever refers to a font by index (a sheet's phonetic
+  // properties, a named style) still finds the same font.
   StylesWriter(const StyleTable& styles, const pugi::xml_document* original);
 
   // The xf index for a style id; the default style is always index 0.
@@ -70,6 +72,7 @@ class StylesWriter {
 
   const StyleTable& styles_;
   const pugi::xml_document* original_;
+  std::vector<Font> original_fonts_;  // the original's <fonts>, by index
   std::unordered_map<StyleTable::Id, uint32_t> xf_of_style_;
   std::vector<Xf> xfs_;  // by xf index
   Pool<Font> fonts_;
