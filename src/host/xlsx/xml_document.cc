@@ -1,10 +1,15 @@
 #include "host/xlsx/xml_document.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <optional>
+#include <set>
 #include <utility>
+#include <vector>
 
 #include "host/host_error.h"
 
@@ -216,6 +221,355 @@ class StringWriter : public pugi::xml_writer {
   std::string* out_;
 };
 
+// --- Namespaces ------------------------------------------------------------------------------
+// The readers match plain names ("worksheet", "c", r:id). Writers that bind the SpreadsheetML
+// namespace to a prefix (<x:worksheet xmlns:x="...">) or the relationships namespace to another
+// prefix than r mean the same elements, so the names are made plain here, once, by namespace:
+// elements of the parts' own namespaces lose their prefix, attributes of the office
+// relationships namespace take the prefix r, and an unprefixed element of another namespace
+// gets a prefix so that no reader takes it for one of ours. The document then writes back with
+// the root's default namespace and means what it meant.
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+constexpr std::string_view kMainNamespace =
+    "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr std::string_view kPackageRelationshipsNamespace =
+    "http://schemas.openxmlformats.org/package/2006/relationships";
+constexpr std::string_view kContentTypesNamespace =
+    "http://schemas.openxmlformats.org/package/2006/content-types";
+constexpr std::string_view kOfficeRelationshipsNamespace =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+// The namespaces whose elements the readers know by their plain names; no namespace at all
+// counts too, as parts written without declarations have always been read.
+bool IsOwnNamespace(std::string_view uri) {
+  return uri.empty() || uri == kMainNamespace || uri == kPackageRelationshipsNamespace ||
+         uri == kContentTypesNamespace;
+}
+
+// A name split at its colon; `qualified` is false for a name without one or one that is not a
+// prefix and a local name (":a", "a:", "a:b:c"), which is left as it is.
+struct QualifiedName {
+  std::string_view prefix;
+  std::string_view local;
+  bool qualified = false;
+
+  explicit QualifiedName(std::string_view name) : local(name) {
+    const std::size_t colon = name.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon + 1 == name.size() ||
+        name.find(':', colon + 1) != std::string_view::npos) {
+      return;
+    }
+    prefix = name.substr(0, colon);
+    local = name.substr(colon + 1);
+    qualified = true;
+  }
+};
+
+// The prefix an attribute name declares: "" for "xmlns", "p" for "xmlns:p"; nullopt when the
+// attribute declares none.
+std::optional<std::string_view> DeclaredPrefix(std::string_view name) {
+  if (name == "xmlns") return std::string_view();
+  if (!name.starts_with("xmlns:")) return std::nullopt;
+  const QualifiedName qualified(name);
+  if (!qualified.qualified) return std::nullopt;
+  return qualified.local;
+}
+
+// Whether the declaration at `at` in the text (an attribute name starting with "xmlns") could
+// make the normalising pass change anything, given the namespace of the root element. Anything
+// the scan does not read plainly counts as such.
+bool DeclarationMatters(std::string_view text, std::size_t at, std::string_view root_namespace) {
+  std::size_t i = at + 5;
+  std::string_view prefix;
+  if (i < text.size() && text[i] == ':') {
+    const std::size_t start = ++i;
+    while (i < text.size() && !IsSpace(text[i]) && text[i] != '=') ++i;
+    prefix = text.substr(start, i - start);
+    if (prefix.empty() || prefix.find(':') != std::string_view::npos) return false;
+  } else if (i < text.size() && !IsSpace(text[i]) && text[i] != '=') {
+    return false;  // another attribute ("xmlnsfoo"), not a declaration
+  }
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  if (i >= text.size() || text[i] != '=') return true;
+  for (++i; i < text.size() && IsSpace(text[i]);) ++i;
+  if (i >= text.size() || (text[i] != '"' && text[i] != '\'')) return true;
+  const std::size_t end = text.find(text[i], i + 1);
+  if (end == std::string_view::npos) return true;
+  const std::string_view uri = text.substr(i + 1, end - i - 1);
+  if (uri.find('&') != std::string_view::npos) return true;  // the parsed value may differ
+  if (prefix.empty()) return uri != root_namespace;
+  if (prefix == "r") return uri != kOfficeRelationshipsNamespace;
+  return (!uri.empty() && IsOwnNamespace(uri)) || uri == kOfficeRelationshipsNamespace;
+}
+
+// A short, plain namespace name for a message, or "" when it is neither.
+std::string Shown(std::string_view uri) {
+  if (uri.size() > 100) return "";
+  for (char c : uri) {
+    if (c < 0x21 || c > 0x7E) return "";
+  }
+  return std::string(uri);
+}
+
+[[noreturn]] void RefuseRootNamespace(const std::string& part, std::size_t offset,
+                                      std::string_view uri) {
+  const std::string shown = Shown(uri);
+  Refuse(part, offset,
+         (shown.empty() ? std::string("は他の名前空間") : "は名前空間「" + shown + "」") +
+             "の文書で、ブックの部品として読めません");
+}
+
+// The pass over the whole tree, for the parts that need it.
+class NamespaceNormaliser {
+ public:
+  // `root_offset` is where the root element starts in the part, for a refusal of it.
+  NamespaceNormaliser(pugi::xml_node root, const std::string& part, std::size_t root_offset)
+      : root_(root), part_(part), root_offset_(root_offset) {}
+
+  void Run() {
+    std::vector<std::pair<pugi::xml_node, std::size_t>> open;  // elements and their marks
+    open.emplace_back(root_, Enter(root_));
+    pugi::xml_node next = root_.first_child();
+    while (!open.empty()) {
+      if (next) {
+        if (next.type() == pugi::node_element) {
+          open.emplace_back(next, Enter(next));
+          next = next.first_child();
+        } else {
+          next = next.next_sibling();
+        }
+        continue;
+      }
+      const auto [element, mark] = open.back();
+      open.pop_back();
+      Leave(mark);
+      if (!open.empty()) next = element.next_sibling();
+    }
+    if (renamed_to_r_ && !root_.attribute("xmlns:r")) {
+      root_.append_attribute("xmlns:r") = std::string(kOfficeRelationshipsNamespace).c_str();
+    }
+  }
+
+ private:
+  struct Binding {
+    std::string prefix;
+    std::string uri;
+    pugi::xml_node element;
+    pugi::xml_attribute declaration;
+    std::string written_prefix;  // the prefix it is written with when it cannot keep its own
+    bool used = false;
+  };
+
+  // The binding in scope for `prefix`, or null when there is none ("xmlns:p=''" unbinds).
+  Binding* Lookup(std::string_view prefix) {
+    for (auto it = bindings_.rbegin(); it != bindings_.rend(); ++it) {
+      if (it->prefix != prefix) continue;
+      if (!prefix.empty() && it->uri.empty()) return nullptr;
+      return &*it;
+    }
+    return nullptr;
+  }
+
+  // A prefix used nowhere in the document for `uri`, the same one for each use of it.
+  const std::string& PrefixFor(const std::string& uri) {
+    if (auto found = invented_.find(uri); found != invented_.end()) return found->second;
+    if (taken_.empty()) CollectPrefixes();
+    std::string prefix;
+    for (std::size_t n = invented_.size() + 1;; ++n) {
+      prefix = "ns" + std::to_string(n);
+      if (taken_.insert(prefix).second) break;
+    }
+    return invented_.emplace(uri, prefix).first->second;
+  }
+
+  void CollectPrefixes() {
+    taken_.insert("xml");
+    taken_.insert("xmlns");
+    taken_.insert("r");
+    PrefixCollector collector;
+    root_.traverse(collector);
+    for (std::string& prefix : collector.prefixes) taken_.insert(std::move(prefix));
+  }
+
+  struct PrefixCollector : pugi::xml_tree_walker {
+    std::vector<std::string> prefixes;
+    bool for_each(pugi::xml_node& node) override {
+      if (node.type() != pugi::node_element) return true;
+      Note(node.name());
+      for (pugi::xml_attribute attribute : node.attributes()) {
+        Note(attribute.name());
+        if (auto declared = DeclaredPrefix(attribute.name())) prefixes.emplace_back(*declared);
+      }
+      return true;
+    }
+    void Note(std::string_view name) {
+      const QualifiedName qualified(name);
+      if (qualified.qualified) prefixes.emplace_back(qualified.prefix);
+    }
+  };
+
+  void Rename(pugi::xml_node element, std::string_view prefix, std::string_view local) {
+    name_.clear();
+    if (!prefix.empty()) name_.append(prefix).append(1, ':');
+    name_.append(local);
+    element.set_name(name_.c_str());
+  }
+
+  // Takes the declarations of `element` into scope, rewriting those that would otherwise mean
+  // something else once names are plain, then renames the element and its attributes. Returns
+  // where its bindings start, for Leave. Every element of a prefixed part comes here, so the
+  // attributes are looked at once and most of them (r, s, t) only for a colon.
+  std::size_t Enter(pugi::xml_node element) {
+    const std::size_t mark = bindings_.size();
+    qualified_.clear();
+    for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+      const char* name = a.name();
+      if (std::strncmp(name, "xmlns", 5) == 0) {
+        if (auto prefix = DeclaredPrefix(name)) {
+          bindings_.push_back({std::string(*prefix), a.value(), element, a, "", false});
+          continue;
+        }
+      }
+      if (std::strchr(name, ':') != nullptr) qualified_.push_back(a);
+    }
+    const bool is_root = element == root_;
+    if (bindings_.size() > mark) Declare(element, mark, is_root);
+    const char* element_name = element.name();
+    Binding* binding = nullptr;
+    if (std::strchr(element_name, ':') == nullptr) {
+      binding = Lookup("");
+      if (binding != nullptr && !IsOwnNamespace(binding->uri)) {
+        binding->used = true;
+        Rename(element, binding->written_prefix, element_name);
+      }
+    } else if (const QualifiedName name(element_name); name.qualified) {
+      // An undeclared prefix gives no namespace to judge by, so the name stays.
+      binding = Lookup(name.prefix);
+      if (binding != nullptr && IsOwnNamespace(binding->uri)) {
+        Rename(element, "", name.local);
+      } else if (binding != nullptr) {
+        binding->used = true;
+        if (!binding->written_prefix.empty()) Rename(element, binding->written_prefix, name.local);
+      }
+    }
+    if (is_root) {
+      const std::string_view uri = binding ? std::string_view(binding->uri) : std::string_view();
+      if (!IsOwnNamespace(uri)) RefuseRootNamespace(part_, root_offset_, uri);
+      root_namespace_ = uri;
+      if (!root_namespace_.empty()) element.prepend_attribute("xmlns") = root_namespace_.c_str();
+    }
+    if (!qualified_.empty()) RenameAttributes(element);
+    return mark;
+  }
+
+  // The declarations of `element` from `mark` on: unprefixed names are ours in the written
+  // document, so another namespace's default gets a prefix and one of ours is declared on the
+  // root alone; r is kept for the relationships namespace.
+  void Declare(pugi::xml_node element, std::size_t mark, bool is_root) {
+    for (std::size_t k = mark; k < bindings_.size(); ++k) {
+      Binding& binding = bindings_[k];
+      const bool foreign = !IsOwnNamespace(binding.uri);
+      if (binding.prefix.empty()) {
+        if (foreign) {
+          binding.written_prefix = PrefixFor(binding.uri);
+          binding.declaration.set_name(("xmlns:" + binding.written_prefix).c_str());
+        } else if (is_root || binding.uri != root_namespace_) {
+          element.remove_attribute(binding.declaration);
+          binding.declaration = pugi::xml_attribute();
+        }
+      } else if (binding.prefix == "r" && !binding.uri.empty() &&
+                 binding.uri != kOfficeRelationshipsNamespace) {
+        binding.written_prefix = PrefixFor(binding.uri);
+        binding.declaration.set_name(("xmlns:" + binding.written_prefix).c_str());
+      }
+    }
+  }
+
+  // The prefixed attributes of an element. Those moving to r go after the others have taken
+  // their names, so that one of another namespace that was called r:id cannot hide one that is.
+  void RenameAttributes(pugi::xml_node element) {
+    relationships_.clear();
+    for (pugi::xml_attribute attribute : qualified_) {
+      const QualifiedName name(attribute.name());
+      if (!name.qualified || name.prefix == "xml") continue;
+      Binding* binding = Lookup(name.prefix);
+      if (binding == nullptr) continue;  // undeclared: left as it is (r:id as ever)
+      if (binding->uri == kOfficeRelationshipsNamespace && name.prefix != "r") {
+        relationships_.emplace_back(attribute, binding);
+        continue;
+      }
+      binding->used = true;
+      if (!binding->written_prefix.empty()) {
+        attribute.set_name((binding->written_prefix + ":" + std::string(name.local)).c_str());
+      }
+    }
+    for (auto [attribute, binding] : relationships_) {
+      const std::string renamed = "r:" + std::string(QualifiedName(attribute.name()).local);
+      if (element.attribute(renamed.c_str())) {
+        binding->used = true;  // a duplicate keeps its prefix, and so its declaration
+        continue;
+      }
+      attribute.set_name(renamed.c_str());
+      renamed_to_r_ = true;
+    }
+  }
+
+  // Drops the bindings of an element left; a declaration of one of our namespaces (or of the
+  // relationships namespace under another prefix than r) that nothing kept using goes, so the
+  // written part declares each namespace the way it is used.
+  void Leave(std::size_t mark) {
+    for (std::size_t k = mark; k < bindings_.size(); ++k) {
+      Binding& binding = bindings_[k];
+      if (binding.prefix.empty() || binding.used || !binding.declaration) continue;
+      if ((!binding.uri.empty() && IsOwnNamespace(binding.uri)) ||
+          (binding.uri == kOfficeRelationshipsNamespace && binding.prefix != "r")) {
+        binding.element.remove_attribute(binding.declaration);
+      }
+    }
+    bindings_.resize(mark);
+  }
+
+ private:
+  pugi::xml_node root_;
+  const std::string& part_;
+  std::size_t root_offset_;
+  std::string root_namespace_;
+  std::vector<Binding> bindings_;
+  std::map<std::string, std::string> invented_;
+  std::set<std::string> taken_;  // prefixes in the document, once one has to be invented
+  std::string name_;             // the new name of an element
+  std::vector<pugi::xml_attribute> qualified_;
+  std::vector<std::pair<pugi::xml_attribute, Binding*>> relationships_;
+  bool renamed_to_r_ = false;
+};
+
+// Makes the names of `doc`, just parsed from `text` (`base` bytes into the part), plain as the
+// readers expect. Most parts need nothing: their root is unprefixed and every "xmlns" in the
+// text (found at the speed of memchr, for a sheet's cells hold no 'x') declares a namespace the
+// pass would leave alone, so the tree is walked only when one binds a prefix to one of our
+// namespaces, rebinds the default namespace or takes r for another. Text that only looks like a
+// declaration can cost a walk, never a wrong name.
+void NormaliseNamespaces(pugi::xml_document& doc, std::string_view text, const std::string& part,
+                         std::size_t base) {
+  const pugi::xml_node root = doc.document_element();
+  if (!root) return;
+  const std::size_t root_offset =
+      base + static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, root.offset_debug()));
+  if (std::string_view(root.name()).find(':') == std::string_view::npos) {
+    const std::string_view root_namespace = root.attribute("xmlns").value();
+    if (!IsOwnNamespace(root_namespace)) RefuseRootNamespace(part, root_offset, root_namespace);
+    bool matters = false;
+    for (std::size_t at = text.find("xmlns"); at != std::string_view::npos && !matters;
+         at = text.find("xmlns", at + 5)) {
+      matters = at > 0 && IsSpace(text[at - 1]) && DeclarationMatters(text, at, root_namespace);
+    }
+    if (!matters) return;
+  }
+  NamespaceNormaliser(root, part, root_offset).Run();
+}
+
 }  // namespace
 
 void ParseXml(std::string_view bytes, const std::string& part_name, pugi::xml_document& doc) {
@@ -234,6 +588,7 @@ void ParseXml(std::string_view bytes, const std::string& part_name, pugi::xml_do
     Refuse(part_name, base + static_cast<std::size_t>(result.offset),
            std::string("の XML が正しくありません: ") + result.description());
   }
+  NormaliseNamespaces(parsed, text, part_name, base);
   doc = std::move(parsed);
 }
 

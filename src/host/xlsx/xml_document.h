@@ -19,12 +19,21 @@ namespace tarquel::host::xlsx {
 // sections as such; the XML declaration, comments and processing instructions are dropped. The
 // five predefined entities and character references are decoded.
 //
+// Names are made plain by namespace, whatever prefixes the part bound: elements of the
+// SpreadsheetML, package relationships and content types namespaces (or of none) are unprefixed,
+// with the root's namespace as the default one declared on the root; attributes of the office
+// relationships namespace are r:name, with r declared on the root when they were under another
+// prefix; an unprefixed element of another namespace gets a prefix (ns1, ns2 ... unused in the
+// part) so that it is never taken for one of ours, and other prefixes stay. `doc` then writes
+// back meaning what the part meant. A part declaring nothing that would change is not walked.
+//
 // Throws HostError (kApplicationDefined) naming the part and the byte offset from the start of
 // `bytes`, and leaves `doc` untouched, when the bytes are not valid UTF-8 (a leading UTF-8 BOM is
 // allowed) or hold a character XML does not allow (such as U+0001), contain a document type
 // declaration, contain a '&' that does not start one of the
 // five predefined entities or a character reference to a character XML allows, or are not
-// well-formed XML in pugixml's judgement (whose reason the message gives).
+// well-formed XML in pugixml's judgement (whose reason the message gives), or when its root
+// element belongs to another namespace than those above (a part of another format).
 void ParseXml(std::string_view bytes, const std::string& part_name, pugi::xml_document& doc);
 
 // `doc` as bytes: the declaration <?xml version="1.0" encoding="UTF-8" standalone="yes"?> and
