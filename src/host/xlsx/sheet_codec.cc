@@ -136,13 +136,40 @@ bool ParseWhole(std::string_view text, Number* number) {
   return !text.empty() && error == std::errc() && end == text.data() + text.size();
 }
 
+// Whether `text` is an error value's code: '#', a capital, then capitals, digits, '/' or '_',
+// and a closing '!' or '?' (#DIV/0!, #NAME?), or one of the two codes without one.
+bool IsErrorCode(std::string_view text) {
+  if (text == "#N/A" || text == "#GETTING_DATA") return true;
+  if (text.size() < 3 || text[0] != '#' || text[1] < 'A' || text[1] > 'Z' ||
+      (text.back() != '!' && text.back() != '?')) {
+    return false;
+  }
+  for (char c : text.substr(1, text.size() - 2)) {
+    if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' || c == '_')) return false;
+  }
+  return true;
+}
+
+// A formula's cached value that its type does not describe: an error code as an error value,
+// anything else as text, each written back with the type that reads it so (t="e", t="str").
+CellValue UntypedCachedValue(std::string_view text) {
+  if (IsErrorCode(text)) return CellValue(ErrorValue{std::string(text)});
+  return CellValue(std::string(text));
+}
+
 CellValue ReadValue(const CellElement& c, const SheetReadContext& context, const Place& where) {
   if (c.t == "inlineStr") return CellValue(ReadStringItem(c.is, context.style_fonts));
   if (!c.v) return CellValue();
   const std::string_view text = c.v.text().get();
+  // A formula's value is only a cache of its last result and never a reason to refuse the
+  // workbook: an empty one (<v/>, as writers that leave calculation to the reader write every
+  // formula) is none, and one its type does not describe is kept as it reads.
+  const bool cache = static_cast<bool>(c.f);
+  if (cache && text.empty() && c.t != "str") return CellValue();
   if (c.t == "s") {
     std::size_t index = 0;
     if (!ParseWhole(text, &index) || index >= context.shared_strings->size()) {
+      if (cache) return UntypedCachedValue(text);
       ThrowBadSheet(context.part,
                     where() + " の共有文字列番号「" + std::string(text) + "」がありません。");
     }
@@ -155,6 +182,7 @@ CellValue ReadValue(const CellElement& c, const SheetReadContext& context, const
   // other readers accept one.
   double number = 0;
   if (!ParseWhole(text.starts_with('+') ? text.substr(1) : text, &number)) {
+    if (cache) return UntypedCachedValue(text);
     ThrowBadSheet(context.part, where() + " の数値「" + std::string(text) + "」が読めません。");
   }
   return CellValue(number);
