@@ -920,29 +920,19 @@ host::Font FontAccess::Get() const {
 namespace {
 
 // A font that follows the theme (scheme "minor" or "major") is shown in the theme's face,
-// whatever its name says. A change that names the face means that face: the font stops
-// following the theme. Whether `change` assigns the name or the scheme is learnt by running it
-// once on a probe whose name and scheme no change would give; a change that sets the scheme as
-// well (copying another font whole) keeps what it set. A change that assigns the name only for
-// some fonts is caught by the name it leaves differing from the one before.
-std::function<void(host::Font&)> NamingChange(const std::function<void(host::Font&)>& change) {
-  constexpr char kUnset[] = "\x01";
-  host::Font probe;
-  probe.name = probe.scheme = kUnset;
-  change(probe);
-  const bool names = probe.name != kUnset;
-  const bool sets_scheme = probe.scheme != kUnset;
-  return [&change, names, sets_scheme](host::Font& font) {
-    const std::string before = font.name;
-    change(font);
-    if (!sets_scheme && (names || font.name != before)) font.scheme.clear();
-  };
+// whatever its name says. A change that gives a font another face means that face: the font
+// stops following the theme, unless the change set the scheme as well (a font copied whole).
+void ApplyNaming(const std::function<void(host::Font&)>& change, host::Font& font) {
+  const std::string name = font.name;
+  const std::string scheme = font.scheme;
+  change(font);
+  if (font.name != name && font.scheme == scheme) font.scheme.clear();
 }
 
 }  // namespace
 
 void FontAccess::Modify(const std::function<void(host::Font&)>& change) const {
-  const std::function<void(host::Font&)> naming = NamingChange(change);
+  const auto naming = [&change](host::Font& font) { ApplyNaming(change, font); };
   if (characters_) {
     range_.ModifyCharacterFonts(characters_->first, characters_->second, naming);
   } else {
@@ -952,7 +942,11 @@ void FontAccess::Modify(const std::function<void(host::Font&)>& change) const {
 
 void FontAccess::SetName(const std::string& name) const {
   if (name.empty()) ThrowApplicationDefined("フォント名が空です。");
-  Modify([&](host::Font& f) { f.name = name; });
+  // Named, even with the name it had, the font is that face rather than the theme's.
+  Modify([&](host::Font& f) {
+    f.name = name;
+    f.scheme.clear();
+  });
 }
 
 void FontAccess::SetFontStyle(const std::string& style) const {

@@ -228,9 +228,9 @@ class FontAccess {
 
   // The whole font of the first cell (or first character).
   host::Font Get() const;
-  // Changes the font of every cell (or of the characters) with `change`. A change that assigns
-  // the name, unless it sets the scheme too (a whole font copied), or that changes the name
-  // makes a font that followed the theme a font of that name (its scheme is cleared).
+  // Changes the font of every cell (or of the characters) with `change`. A font that `change`
+  // gives another name stops following the theme (its scheme is cleared), unless `change` set
+  // the scheme too (a whole font copied). SetName always clears it.
   void Modify(const std::function<void(host::Font&)>& change) const;
 
  private:

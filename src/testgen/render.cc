@@ -32,6 +32,7 @@ host::Worksheet& BankSheet(model::Body& body) {
 void SetPlainFont(const host::Range& range, double size, bool bold = false) {
   range.Font().Modify([&](host::Font& font) {
     font.name = kTestFont;
+    font.scheme.clear();  // this face, whatever the workbook's theme says
     font.bold = bold;
     font.italic = false;
     font.strikethrough = false;
@@ -124,6 +125,7 @@ void FormatSheet20(model::Body& body) {
   u2.SetValueFromText(body.start_sheet_name + "　   制限時間３分");
   u2.Characters(1, 9).Font().Modify([](host::Font& font) {
     font.name = kTestFont;
+    font.scheme.clear();
     font.bold = true;
     font.italic = false;
     font.size = 16;

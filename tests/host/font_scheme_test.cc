@@ -58,9 +58,9 @@ TEST_F(FontSchemeTest, NamingTheFaceEndsTheThemeAndOtherChangesKeepIt) {
          });
        },
        "ＭＳ Ｐゴシック", ""},
-      {"a change that assigns the name it already has",
+      {"a change that leaves the name as it was (only SetName names the face)",
        [](const FontAccess& f) { f.Modify([](Font& font) { font.name = "游ゴシック"; }); },
-       "游ゴシック", ""},
+       "游ゴシック", "minor"},
       {"a change that renames only fonts of the Japanese character set",
        [](const FontAccess& f) {
          f.Modify([](Font& font) {
