@@ -136,9 +136,9 @@ void AddPageSetup(const PageSetup& setup, Hasher& h) {
   }
 }
 
-void AddSheet(const Worksheet& sheet, bool with_view, Hasher& h) {
-  h.Add(sheet.Name());
-  h.Add(uint64_t{static_cast<uint8_t>(sheet.visibility())});
+// What the sheet's worksheet part says (see WorkbookFingerprints).
+uint64_t SheetPartFingerprint(const Worksheet& sheet, bool with_view) {
+  Hasher h;
   h.Add(uint64_t{sheet.file_origin != nullptr});
   sheet.ForEachCell({1, 1, std::max(1, sheet.LastRowWithCells()), kMaxFileColumns},
                     [&h](int32_t row, const Cell& cell) { AddCell(row, cell, h); });
@@ -163,6 +163,20 @@ void AddSheet(const Worksheet& sheet, bool with_view, Hasher& h) {
   const std::vector<CellRect> merges = sheet.Merges();
   h.Count(merges.size());
   for (const CellRect& merge : merges) AddRect(merge, h);
+  h.Add(uint64_t{sheet.comments().empty()});
+  AddPageSetup(sheet.page_setup(), h);
+  h.Add(uint64_t{sheet.view().show_gridlines} << 32 | static_cast<uint32_t>(sheet.view().zoom));
+  if (with_view) {
+    h.Count(sheet.selection().size());
+    for (const CellRect& area : sheet.selection()) AddRect(area, h);
+    h.Add(uint64_t{static_cast<uint32_t>(sheet.active_cell().first)} << 32 |
+          static_cast<uint32_t>(sheet.active_cell().second));
+  }
+  return h.value();
+}
+
+uint64_t CommentsFingerprint(const Worksheet& sheet) {
+  Hasher h;
   h.Count(sheet.comments().size());
   for (const auto& [place, comment] : sheet.comments()) {
     h.Add(uint64_t{static_cast<uint32_t>(place.first)} << 32 | static_cast<uint32_t>(place.second));
@@ -173,32 +187,46 @@ void AddSheet(const Worksheet& sheet, bool with_view, Hasher& h) {
     h.Add(uint64_t{comment.visible});
     h.Add(comment.file_text ? std::string_view(comment.file_text->xml) : std::string_view());
   }
-  AddPageSetup(sheet.page_setup(), h);
-  h.Count(sheet.print_area().size());
-  for (const CellRect& area : sheet.print_area()) AddRect(area, h);
-  h.Add(uint64_t{sheet.view().show_gridlines} << 32 | static_cast<uint32_t>(sheet.view().zoom));
-  if (!with_view) return;
-  h.Count(sheet.selection().size());
-  for (const CellRect& area : sheet.selection()) AddRect(area, h);
-  h.Add(uint64_t{static_cast<uint32_t>(sheet.active_cell().first)} << 32 |
-        static_cast<uint32_t>(sheet.active_cell().second));
+  return h.value();
 }
 
-uint64_t Fingerprint(const Workbook& workbook, bool with_view) {
+// What the workbook part says of a sheet, with the fingerprints of the sheet's own parts.
+void AddSheet(const Worksheet& sheet, uint64_t part, uint64_t comments, Hasher& h) {
+  h.Add(sheet.Name());
+  h.Add(uint64_t{static_cast<uint8_t>(sheet.visibility())});
+  h.Count(sheet.print_area().size());
+  for (const CellRect& area : sheet.print_area()) AddRect(area, h);
+  h.Add(part);
+  h.Add(comments);
+}
+
+WorkbookFingerprints Fingerprints(const Workbook& workbook, bool with_view) {
+  WorkbookFingerprints prints;
   Hasher h;
   h.Count(static_cast<std::size_t>(workbook.SheetCount()));
   for (int index = 1; index <= workbook.SheetCount(); ++index) {
     const Worksheet& sheet = workbook.SheetAt(index);
-    AddSheet(sheet, with_view, h);
+    prints.sheet_parts.push_back(SheetPartFingerprint(sheet, with_view));
+    prints.comments.push_back(CommentsFingerprint(sheet));
+    AddSheet(sheet, prints.sheet_parts.back(), prints.comments.back(), h);
     if (with_view) h.Add(uint64_t{&sheet == &workbook.ActiveSheet()});
   }
-  return h.value();
+  prints.workbook = h.value();
+  return prints;
 }
 
 }  // namespace
 
-uint64_t WorkbookFingerprint(const Workbook& workbook) { return Fingerprint(workbook, true); }
+WorkbookFingerprints TakeFingerprints(const Workbook& workbook) {
+  return Fingerprints(workbook, true);
+}
 
-uint64_t ContentFingerprint(const Workbook& workbook) { return Fingerprint(workbook, false); }
+uint64_t WorkbookFingerprint(const Workbook& workbook) {
+  return Fingerprints(workbook, true).workbook;
+}
+
+uint64_t ContentFingerprint(const Workbook& workbook) {
+  return Fingerprints(workbook, false).workbook;
+}
 
 }  // namespace tarquel::host::xlsx

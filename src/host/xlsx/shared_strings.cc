@@ -535,28 +535,63 @@ SharedStringTable::SharedStringTable(StyleFontIndex font_index)
 std::size_t SharedStringTable::Add(const Text& text) {
   ++uses_;
   const std::size_t hash = HashText(text);
+  const std::size_t at = SlotOf(text, hash);
+  if (slots_[at] != 0) return slots_[at] - 1;
+  Append(text, hash, at);
+  return items_.size() - 1;
+}
+
+void SharedStringTable::KeepFileItems(const std::vector<Text>& items) {
+  // Room for them all at once rather than growing as they come.
+  std::size_t size = std::max<std::size_t>(64, slots_.size());
+  while ((items_.size() + items.size() + 1) * 2 > size) size *= 2;
+  if (size > slots_.size()) Rehash(size);
+  items_.reserve(items_.size() + items.size());
+  hashes_.reserve(hashes_.size() + items.size());
+  for (const Text& text : items) {
+    const std::size_t hash = HashText(text);
+    const std::size_t at = SlotOf(text, hash);
+    // A text the file has twice keeps both places; Add finds the first.
+    if (slots_[at] != 0) {
+      items_.push_back(text);
+      hashes_.push_back(hash);
+    } else {
+      Append(text, hash, at);
+    }
+  }
+  file_items_ = items_.size();
+}
+
+void SharedStringTable::Rehash(std::size_t size) {
+  std::vector<uint32_t> grown(size, 0);
+  const std::size_t mask = grown.size() - 1;
+  for (uint32_t slot : slots_) {
+    if (slot == 0) continue;
+    std::size_t at = hashes_[slot - 1] & mask;
+    while (grown[at] != 0) at = (at + 1) & mask;
+    grown[at] = slot;
+  }
+  slots_ = std::move(grown);
+}
+
+std::size_t SharedStringTable::SlotOf(const Text& text, std::size_t hash) {
   // Kept at most half full, so that a search meets an empty slot soon.
   if ((items_.size() + 1) * 2 > slots_.size()) {
-    std::vector<uint32_t> grown(std::max<std::size_t>(64, slots_.size() * 2), 0);
-    const std::size_t mask = grown.size() - 1;
-    for (uint32_t slot : slots_) {
-      if (slot == 0) continue;
-      std::size_t at = hashes_[slot - 1] & mask;
-      while (grown[at] != 0) at = (at + 1) & mask;
-      grown[at] = slot;
-    }
-    slots_ = std::move(grown);
+    Rehash(std::max<std::size_t>(64, slots_.size() * 2));
   }
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = hash & mask;
   for (; slots_[at] != 0; at = (at + 1) & mask) {
     const std::size_t index = slots_[at] - 1;
-    if (hashes_[index] == hash && SameText(items_[index], text)) return index;
+    if (hashes_[index] == hash && SameText(items_[index], text)) return at;
   }
+  return at;
+}
+
+void SharedStringTable::Append(const Text& text, std::size_t hash, std::size_t slot) {
   items_.push_back(text);
   hashes_.push_back(hash);
-  slots_[at] = static_cast<uint32_t>(items_.size());
-  return items_.size() - 1;
+  slots_[slot] = static_cast<uint32_t>(items_.size());
 }
 
 std::vector<Text> ReadSharedStrings(const pugi::xml_document& sst_doc,

@@ -74,12 +74,28 @@ class SharedStringTable {
   // The index of `text` in the table, adding it when it is new. Every call counts as a use.
   std::size_t Add(const Text& text);
 
+  // Starts the table with the items of the table a workbook was read from, each at its index
+  // there, so that sheet parts written as they were read still refer to the right texts; what
+  // Add adds comes after them. REQUIRES: nothing has been added yet.
+  void KeepFileItems(const std::vector<Text>& items);
+  // How many items KeepFileItems kept: when the table has no more, the file's part says it all.
+  std::size_t file_items() const { return file_items_; }
+  // Counts uses by cells that were not written through Add (parts copied as they were read).
+  void CountUses(std::size_t count) { uses_ += count; }
+
   const std::vector<Text>& items() const { return items_; }
-  // How many times Add was called: the number of cells that refer to the table.
+  // How many times Add was called, with the uses counted by CountUses: the number of cells that
+  // refer to the table.
   std::size_t count_of_uses() const { return uses_; }
   const StyleFontIndex& font_index() const { return font_index_; }
 
  private:
+  // The slot holding a text equal to `text`, or the empty slot where it would go; makes room first.
+  std::size_t SlotOf(const Text& text, std::size_t hash);
+  // Spreads the items over `size` slots (a power of two).
+  void Rehash(std::size_t size);
+  void Append(const Text& text, std::size_t hash, std::size_t slot);
+
   StyleFontIndex font_index_;
   std::vector<Text> items_;
   // An open-addressing index: each slot holds an item's index + 1 (0: empty), at the place its
@@ -88,6 +104,7 @@ class SharedStringTable {
   std::vector<uint32_t> slots_;
   std::vector<std::size_t> hashes_;  // of items_, by index
   std::size_t uses_ = 0;
+  std::size_t file_items_ = 0;
 };
 
 // Reads the parsed shared string table; the result's index is the cells' index. `style_fonts`

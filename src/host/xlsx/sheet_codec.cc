@@ -415,7 +415,17 @@ void ReadSheet(pugi::xml_document doc, const SheetReadContext& context, Workshee
   for (pugi::xml_node child : root.children()) {
     if (std::string_view(child.name()) != "sheetData") kept_root.append_copy(child);
   }
-  sheet.file_origin = std::make_shared<SheetOrigin>(context.part, std::move(kept));
+  SheetAsRead as_read{sheet.default_row_height(),
+                      sheet.default_column_width(),
+                      sheet.columns_info(),
+                      sheet.Merges(),
+                      sheet.page_setup(),
+                      sheet.view(),
+                      sheet.selection(),
+                      sheet.active_cell(),
+                      Flag(root.child("sheetViews").child("sheetView"), "tabSelected")};
+  sheet.file_origin =
+      std::make_shared<SheetOrigin>(context.part, std::move(kept), std::move(as_read));
 }
 
 std::string NumberForFile(double value) {
@@ -429,6 +439,13 @@ namespace {
 std::string Address(int32_t row, int32_t column) {
   return FormatAddress(CellRect::Cell(row, column), ReferenceStyle::kA1, false, kMaxFileRows,
                        kMaxFileColumns);
+}
+
+// A range as files write merged areas and dimensions: always corner to corner ("A1:XFD1"), never
+// whole rows or columns ("1:1"), which other programs do not take there.
+std::string FileRange(const CellRect& rect) {
+  const std::string first = Address(rect.first_row, rect.first_column);
+  return rect.IsSingleCell() ? first : first + ":" + Address(rect.last_row, rect.last_column);
 }
 
 void SetAttributes(pugi::xml_node node, const FileAttributes& attributes) {
@@ -653,8 +670,9 @@ void WriteView(const Worksheet& sheet, const SheetWriteContext& context,
   selection.append_attribute("sqref") = sqref.c_str();
 }
 
-void WritePage(const Worksheet& sheet, const pugi::xml_node original, pugi::xml_node root,
-               const char* name) {
+// `as_read` is the page setup the sheet's file gave, or null for a new sheet.
+void WritePage(const Worksheet& sheet, const PageSetup* as_read, const pugi::xml_node original,
+               pugi::xml_node root, const char* name) {
   const PageSetup& setup = sheet.page_setup();
   const std::string element = name;
   if (element == "printOptions") {
@@ -685,7 +703,14 @@ void WritePage(const Worksheet& sheet, const pugi::xml_node original, pugi::xml_
     }
   } else if (element == "pageSetup") {
     pugi::xml_node page = root.append_child("pageSetup");
-    page.append_attribute("paperSize") = setup.paper_size;
+    // The paper and orientation a file did not state are its reader's defaults (Letter in some
+    // places); they are written only once a command changed them.
+    auto stated = [&](const char* attribute, bool same) {
+      return as_read == nullptr || original.attribute(attribute) || !same;
+    };
+    if (stated("paperSize", as_read && setup.paper_size == as_read->paper_size)) {
+      page.append_attribute("paperSize") = setup.paper_size;
+    }
     if (setup.zoom != 100) page.append_attribute("scale") = setup.zoom;
     if (setup.first_page_number)
       page.append_attribute("firstPageNumber") = *setup.first_page_number;
@@ -694,8 +719,10 @@ void WritePage(const Worksheet& sheet, const pugi::xml_node original, pugi::xml_
       page.append_attribute("fitToHeight") = setup.fit_to_pages_tall;
     if (setup.order == PageOrder::kOverThenDown)
       page.append_attribute("pageOrder") = "overThenDown";
-    page.append_attribute("orientation") =
-        setup.orientation == PageOrientation::kLandscape ? "landscape" : "portrait";
+    if (stated("orientation", as_read && setup.orientation == as_read->orientation)) {
+      page.append_attribute("orientation") =
+          setup.orientation == PageOrientation::kLandscape ? "landscape" : "portrait";
+    }
     if (setup.black_and_white) page.append_attribute("blackAndWhite") = "1";
     if (setup.draft) page.append_attribute("draft") = "1";
     if (setup.print_comments != PrintComments::kNone) {
@@ -703,13 +730,15 @@ void WritePage(const Worksheet& sheet, const pugi::xml_node original, pugi::xml_
           setup.print_comments == PrintComments::kAtEnd ? "atEnd" : "asDisplayed";
     }
     if (setup.first_page_number) page.append_attribute("useFirstPageNumber") = "1";
-    // Printer settings and resolutions of the original stay.
-    if (original) {
-      for (pugi::xml_attribute attribute : original.attributes()) {
-        if (!page.attribute(attribute.name()))
-          page.append_attribute(attribute.name()) = attribute.value();
-      }
-    }
+    // Printer settings and resolutions of the original stay; what the host models is as above,
+    // so that a scale or page order the command took away does not come back from the file.
+    const FileAttributes other =
+        original
+            ? OtherAttributes(original, {"paperSize", "scale", "firstPageNumber", "fitToWidth",
+                                         "fitToHeight", "pageOrder", "orientation", "blackAndWhite",
+                                         "draft", "cellComments", "useFirstPageNumber"})
+            : FileAttributes();
+    SetAttributes(page, other);
   }
 }
 
@@ -725,8 +754,64 @@ std::string UsedRange(const Worksheet& sheet) {
                       last_column = std::max(last_column, cell.column);
                     });
   if (first_row == 0) return "A1";
-  const CellRect rect{first_row, first_column, last_row, last_column};
-  return FormatAddress(rect, ReferenceStyle::kA1, false, kMaxFileRows, kMaxFileColumns);
+  return FileRange({first_row, first_column, last_row, last_column});
+}
+
+bool SameColumns(const std::map<int32_t, ColumnInfo>& a, const std::map<int32_t, ColumnInfo>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+    return x.first == y.first && x.second.width == y.second.width &&
+           x.second.style == y.second.style && x.second.hidden == y.second.hidden &&
+           x.second.file_attributes == y.second.file_attributes;
+  });
+}
+
+// Whether what the host models of `element` is as the file had it.
+bool Unchanged(const std::string& element, const Worksheet& sheet, const SheetAsRead& read,
+               const SheetWriteContext& context) {
+  const PageSetup& now = sheet.page_setup();
+  const PageSetup& then = read.page_setup;
+  if (element == "sheetViews") {
+    return sheet.view().show_gridlines == read.view.show_gridlines &&
+           sheet.view().zoom == read.view.zoom && sheet.selection() == read.selection &&
+           sheet.active_cell() == read.active_cell && context.tab_selected == read.tab_selected;
+  }
+  if (element == "sheetFormatPr") {
+    return sheet.default_row_height() == read.default_row_height &&
+           sheet.default_column_width() == read.default_column_width;
+  }
+  if (element == "cols") {
+    return SameColumns(sheet.columns_info(), read.columns) &&
+           sheet.default_column_width() == read.default_column_width;
+  }
+  if (element == "mergeCells") return sheet.Merges() == read.merges;
+  if (element == "printOptions") {
+    return now.print_headings == then.print_headings &&
+           now.print_gridlines == then.print_gridlines &&
+           now.center_horizontally == then.center_horizontally &&
+           now.center_vertically == then.center_vertically;
+  }
+  if (element == "pageMargins") {
+    return now.left_margin == then.left_margin && now.right_margin == then.right_margin &&
+           now.top_margin == then.top_margin && now.bottom_margin == then.bottom_margin &&
+           now.header_margin == then.header_margin && now.footer_margin == then.footer_margin;
+  }
+  if (element == "pageSetup") {
+    return now.paper_size == then.paper_size && now.zoom == then.zoom &&
+           now.first_page_number == then.first_page_number &&
+           now.fit_to_pages_wide == then.fit_to_pages_wide &&
+           now.fit_to_pages_tall == then.fit_to_pages_tall && now.order == then.order &&
+           now.orientation == then.orientation && now.black_and_white == then.black_and_white &&
+           now.draft == then.draft && now.print_comments == then.print_comments;
+  }
+  return false;
+}
+
+// The relationship id an element names in its r:id (whatever the prefix is called there).
+std::string_view RelationshipIdOf(const pugi::xml_node& node) {
+  for (pugi::xml_attribute attribute : node.attributes()) {
+    if (std::string_view(attribute.name()).ends_with(":id")) return attribute.value();
+  }
+  return {};
 }
 
 }  // namespace
@@ -741,30 +826,38 @@ std::string WriteSheet(const Worksheet& sheet, const SheetWriteContext& context)
     for (pugi::xml_attribute attribute : original.attributes()) {
       root.append_attribute(attribute.name()) = attribute.value();
     }
-    // The legacy drawing is written with r:id; some writers declare that prefix only on the
-    // elements that use it.
-    if (!root.attribute("xmlns:r")) root.append_attribute("xmlns:r") = kRelationshipsNamespace;
   } else {
     root.append_attribute("xmlns") = kMainNamespace;
     root.append_attribute("xmlns:r") = kRelationshipsNamespace;
   }
   const std::set<std::string>& modelled = ModelledElements();
   for (const char* name : kElementOrder) {
+    const std::string element = name;
     if (!modelled.contains(name)) {
       for (pugi::xml_node node : original.children(name)) root.append_copy(node);
-      if (std::string(name) == "sheetPr" && sheet.page_setup().fit_to_pages) {
+      // Fitting to pages is set in the sheet's properties; they are the original's otherwise.
+      const bool fit = sheet.page_setup().fit_to_pages;
+      if (element == "sheetPr" &&
+          (origin ? fit != origin->as_read().page_setup.fit_to_pages : fit)) {
         pugi::xml_node pr =
             root.child("sheetPr") ? root.child("sheetPr") : root.append_child("sheetPr");
         pugi::xml_node page =
             pr.child("pageSetUpPr") ? pr.child("pageSetUpPr") : pr.append_child("pageSetUpPr");
         page.remove_attribute("fitToPage");
-        page.append_attribute("fitToPage") = "1";
+        if (fit) page.append_attribute("fitToPage") = "1";
       }
       continue;
     }
-    const std::string element = name;
+    // What has not changed since reading is written as the file had it, and what the file did not
+    // say stays unsaid; a new sheet is the host's, and says all.
+    if (origin && Unchanged(element, sheet, origin->as_read(), context)) {
+      for (pugi::xml_node node : original.children(name)) root.append_copy(node);
+      continue;
+    }
     if (element == "dimension") {
-      root.append_child("dimension").append_attribute("ref") = UsedRange(sheet).c_str();
+      if (!origin || original.child("dimension")) {
+        root.append_child("dimension").append_attribute("ref") = UsedRange(sheet).c_str();
+      }
     } else if (element == "sheetViews") {
       WriteView(sheet, context, original.child("sheetViews"), root);
     } else if (element == "sheetFormatPr") {
@@ -777,6 +870,11 @@ std::string WriteSheet(const Worksheet& sheet, const SheetWriteContext& context)
       if (sheet.default_row_height() != kDefaultRowHeight && !format.attribute("customHeight")) {
         format.append_attribute("customHeight") = "1";
       }
+      if (origin && sheet.default_column_width() != origin->as_read().default_column_width) {
+        format.remove_attribute("defaultColWidth");
+        format.append_attribute("defaultColWidth") =
+            NumberForFile(sheet.default_column_width()).c_str();
+      }
     } else if (element == "cols") {
       WriteColumns(sheet, context, root);
     } else if (element == "sheetData") {
@@ -787,16 +885,22 @@ std::string WriteSheet(const Worksheet& sheet, const SheetWriteContext& context)
       pugi::xml_node list = root.append_child("mergeCells");
       list.append_attribute("count") = merges.size();
       for (const CellRect& merge : merges) {
-        list.append_child("mergeCell").append_attribute("ref") =
-            FormatAddress(merge, ReferenceStyle::kA1, false, kMaxFileRows, kMaxFileColumns).c_str();
+        list.append_child("mergeCell").append_attribute("ref") = FileRange(merge).c_str();
       }
     } else if (element == "legacyDrawing") {
-      if (!context.legacy_drawing_rid.empty()) {
-        root.append_child("legacyDrawing").append_attribute("r:id") =
-            context.legacy_drawing_rid.c_str();
+      const std::string& rid = context.legacy_drawing_rid;
+      if (rid.empty()) continue;
+      if (const pugi::xml_node kept = original.child("legacyDrawing");
+          kept && RelationshipIdOf(kept) == rid) {
+        root.append_copy(kept);
+        continue;
       }
+      // Some writers declare the relationships prefix only on the elements that use it.
+      if (!root.attribute("xmlns:r")) root.append_attribute("xmlns:r") = kRelationshipsNamespace;
+      root.append_child("legacyDrawing").append_attribute("r:id") = rid.c_str();
     } else {
-      WritePage(sheet, original.child(name), root, name);
+      WritePage(sheet, origin ? &origin->as_read().page_setup : nullptr, original.child(name), root,
+                name);
     }
   }
   std::string out(kXmlDeclaration);

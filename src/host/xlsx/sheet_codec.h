@@ -1,14 +1,17 @@
 // A worksheet part (xl/worksheets/sheetN.xml): cells with their values, formulas and formats,
 // rows and columns, merged areas, the sheet view, print options, margins and page setup.
 // Reading fills a Worksheet and keeps the part's XML in the sheet's file origin; writing
-// regenerates what the host models and puts every other element of the original back in its
-// place (conditional formats, data validations, hyperlinks, panes, drawings, extensions ...).
+// regenerates what the host models and has changed since reading (the cells always), writes the
+// rest as the original had it, and puts every element the host does not model back in its place
+// (conditional formats, data validations, hyperlinks, panes, drawings, extensions ...).
 #ifndef TARQUEL_HOST_XLSX_SHEET_CODEC_H_
 #define TARQUEL_HOST_XLSX_SHEET_CODEC_H_
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -16,24 +19,41 @@
 #include "host/cell_format.h"
 #include "host/cell_value.h"
 #include "host/file_origin.h"
-
-namespace tarquel::host {
-class Worksheet;
-}
+#include "host/page_setup.h"
+#include "host/worksheet.h"
 
 namespace tarquel::host::xlsx {
+
+// What a sheet part said of what the host models outside the cells, as the sheet held it just
+// after reading. The writer compares the sheet with it: an element whose settings have not
+// changed is written as the file had it, or left out when the file had none, rather than
+// regenerated with the host's defaults (a paper size or default row height the file never
+// stated would change how other programs show the sheet).
+struct SheetAsRead {
+  double default_row_height = 0;
+  double default_column_width = 0;
+  std::map<int32_t, ColumnInfo> columns;
+  std::vector<CellRect> merges;
+  PageSetup page_setup;
+  SheetView view;
+  std::vector<CellRect> selection;
+  std::pair<int32_t, int32_t> active_cell;
+  bool tab_selected = false;  // what the view said: a part saying otherwise is written anew
+};
 
 // The original XML of a sheet part, less its cells, which the sheet holds.
 class SheetOrigin : public FileOrigin {
  public:
-  SheetOrigin(std::string part, pugi::xml_document doc)
-      : part_(std::move(part)), doc_(std::move(doc)) {}
+  SheetOrigin(std::string part, pugi::xml_document doc, SheetAsRead as_read)
+      : part_(std::move(part)), doc_(std::move(doc)), as_read_(std::move(as_read)) {}
   const std::string& part() const { return part_; }
   const pugi::xml_document& doc() const { return doc_; }
+  const SheetAsRead& as_read() const { return as_read_; }
 
  private:
   std::string part_;
   pugi::xml_document doc_;
+  SheetAsRead as_read_;
 };
 
 // What a sheet's cells refer to elsewhere in the package.
@@ -55,7 +75,9 @@ struct SheetWriteContext {
   std::function<uint32_t(const Text&)> shared_string;
   // The relationship id of the sheet's legacy drawing (comments), or "" when it has none.
   std::string legacy_drawing_rid;
-  bool tab_selected = false;  // the workbook's active sheet
+  // Whether the sheet's tab is selected: the workbook's active sheet's is. A sheet read from a
+  // file keeps what its part said until it becomes or stops being the active sheet.
+  bool tab_selected = false;
 };
 
 // The worksheet part of `sheet`, as bytes.

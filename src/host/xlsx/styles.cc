@@ -1,5 +1,6 @@
 #include "host/xlsx/styles.h"
 
+#include <algorithm>
 #include <array>
 #include <sstream>
 
@@ -353,7 +354,8 @@ uint32_t StylesWriter::Pool<T>::IndexOf(const T& item) {
   return static_cast<uint32_t>(items.size() - 1);
 }
 
-StylesWriter::StylesWriter(const StyleTable& styles, const pugi::xml_document* original)
+StylesWriter::StylesWriter(const StyleTable& styles, const pugi::xml_document* original,
+                           const std::vector<StyleTable::Id>* original_xf_styles)
     : styles_(styles), original_(original) {
   if (original != nullptr) {
     original_fonts_ = ReadList<Font>(
@@ -362,12 +364,42 @@ StylesWriter::StylesWriter(const StyleTable& styles, const pugi::xml_document* o
     // Each in its own place, equal ones too: an index into the original must not move.
     fonts_.items = original_fonts_;
   }
-  // Files need two fills first: none and gray125.
-  fills_.IndexOf(Fill{});
-  Fill gray;
-  gray.pattern = "gray125";
-  fills_.IndexOf(gray);
+  if (original != nullptr && original_xf_styles != nullptr) {
+    // The original's cell formats and what they are made of keep their indices, so that parts
+    // written as they were read still show the same formats; what is new comes after them.
+    const pugi::xml_node sheet = original->child("styleSheet");
+    fills_.items = ReadList<Fill>(sheet.child("fills"), "fill", ReadFill);
+    borders_.items = ReadList<CellBorders>(sheet.child("borders"), "border", ReadBorders);
+    for (pugi::xml_node format : sheet.child("numFmts").children("numFmt")) {
+      custom_number_formats_.emplace_back(format.attribute("numFmtId").as_uint(),
+                                          format.attribute("formatCode").value());
+    }
+    for (pugi::xml_node xf : sheet.child("cellXfs").children("xf")) {
+      if (xfs_.size() == original_xf_styles->size()) break;
+      const StyleTable::Id id = (*original_xf_styles)[xfs_.size()];
+      // Formats the file has twice are one style; cells written anew get its first index.
+      xf_of_style_.emplace(id, static_cast<uint32_t>(xfs_.size()));
+      xfs_.push_back({id, xf.attribute("numFmtId").as_uint(0), xf.attribute("fontId").as_uint(0),
+                      xf.attribute("fillId").as_uint(0), xf.attribute("borderId").as_uint(0)});
+    }
+    original_sizes_ = Sizes();
+  } else {
+    // Files need two fills first: none and gray125.
+    fills_.IndexOf(Fill{});
+    Fill gray;
+    gray.pattern = "gray125";
+    fills_.IndexOf(gray);
+  }
   XfIndexOf(StyleTable::kDefault);
+}
+
+std::array<std::size_t, 5> StylesWriter::Sizes() const {
+  return {xfs_.size(), fonts_.items.size(), fills_.items.size(), borders_.items.size(),
+          custom_number_formats_.size()};
+}
+
+bool StylesWriter::AddedToOriginal() const {
+  return !original_sizes_ || Sizes() != *original_sizes_;
 }
 
 namespace {
@@ -378,12 +410,15 @@ uint32_t NumberFormatIdIn(CustomNumberFormats& customs, const std::string& code)
   for (const BuiltIn& built_in : kBuiltIns) {
     if (code == built_in.code) return built_in.id;
   }
+  // A new code takes the id after the highest in use, past those a kept original may have left
+  // gaps between.
+  uint32_t next = kFirstCustomNumberFormat;
   for (const auto& [id, custom] : customs) {
     if (custom == code) return id;
+    next = std::max(next, id + 1);
   }
-  const uint32_t id = kFirstCustomNumberFormat + static_cast<uint32_t>(customs.size());
-  customs.push_back({id, code});
-  return id;
+  customs.push_back({next, code});
+  return next;
 }
 
 }  // namespace

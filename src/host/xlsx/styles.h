@@ -7,6 +7,8 @@
 #ifndef TARQUEL_HOST_XLSX_STYLES_H_
 #define TARQUEL_HOST_XLSX_STYLES_H_
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -42,7 +44,11 @@ class StylesWriter {
   // elements are written back unchanged, and its fonts keep their indices (fonts the workbook
   // adds come after them), so that whatever refers to a font by index (a sheet's phonetic
   // properties, a named style) still finds the same font.
-  StylesWriter(const StyleTable& styles, const pugi::xml_document* original);
+  // With `original_xf_styles` (the style of each of the original's cell formats, as ReadStyles
+  // gave them), the original's cell formats, number formats, fills and borders keep their
+  // indices too, and what the workbook adds comes after them.
+  StylesWriter(const StyleTable& styles, const pugi::xml_document* original,
+               const std::vector<StyleTable::Id>* original_xf_styles = nullptr);
 
   // The xf index for a style id; the default style is always index 0.
   uint32_t XfIndexOf(StyleTable::Id id);
@@ -51,6 +57,10 @@ class StylesWriter {
 
   // The finished style sheet.
   void Write(pugi::xml_document& doc) const;
+
+  // Whether anything was added to the original's lists, kept with their indices: when nothing
+  // was, the original part says all the written sheets refer to. True without such an original.
+  bool AddedToOriginal() const;
 
  private:
   template <typename T>
@@ -69,6 +79,8 @@ class StylesWriter {
   };
 
   uint32_t NumberFormatId(const std::string& code);
+  // The lengths of the lists: cell formats, fonts, fills, borders, custom number formats.
+  std::array<std::size_t, 5> Sizes() const;
 
   const StyleTable& styles_;
   const pugi::xml_document* original_;
@@ -79,6 +91,7 @@ class StylesWriter {
   Pool<Fill> fills_;
   Pool<CellBorders> borders_;
   std::vector<std::pair<uint32_t, std::string>> custom_number_formats_;
+  std::optional<std::array<std::size_t, 5>> original_sizes_;  // when the original's are kept
 };
 
 }  // namespace tarquel::host::xlsx

@@ -178,6 +178,32 @@ class PackageOrigin : public FileOrigin {
   std::vector<KeptSheet> kept_sheets;
   std::set<std::string> modelled_parts;  // parts the writer regenerates or drops
   uint64_t fingerprint = 0;              // of the workbook as read
+  // What the file's parts said, to tell at saving which of them still say it: a sheet part whose
+  // sheet has not changed since, and the style sheet and shared strings when nothing was added to
+  // them, are written as the bytes read.
+  struct SheetAsRead {
+    const FileOrigin* part_origin = nullptr;  // the sheet's own origin, set when it was read
+    std::string relationship_id;              // in the workbook's relationships
+    uint64_t part_fingerprint = 0;
+    uint64_t comments_fingerprint = 0;
+    bool active = false;  // the workbook's active sheet then
+  };
+  std::map<const Worksheet*, SheetAsRead> sheets_as_read;
+  std::string styles_part;                // "" when the file had none
+  std::vector<StyleTable::Id> xf_styles;  // the style of each of its cell formats
+  std::string shared_strings_part;        // "" when the file had none
+  std::vector<Text> shared_strings;       // its items, by index
+
+  // The sheet as read from this file, or null for one that was not (a sheet added since, or one
+  // that only took the place in memory of a sheet that was).
+  const SheetAsRead* AsRead(const Worksheet& sheet) const {
+    auto it = sheets_as_read.find(&sheet);
+    if (it == sheets_as_read.end() || it->second.part_origin != sheet.file_origin.get() ||
+        sheet.file_origin == nullptr) {
+      return nullptr;
+    }
+    return &it->second;
+  }
 };
 
 std::string QuotedSheetName(const std::string& name) {
@@ -275,6 +301,8 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
     ParseXml(reader.Read(r->target), r->target, origin->styles);
     styles = ReadStyles(origin->styles, into.styles());
     origin->has_styles = true;
+    origin->styles_part = r->target;
+    origin->xf_styles = styles.cell_styles;
     origin->modelled_parts.insert(r->target);
   } else {
     styles.cell_styles = {StyleTable::kDefault};
@@ -318,6 +346,7 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
     pugi::xml_document sst;
     ParseXml(reader.Read(r->target), r->target, sst);
     strings = ReadSharedStrings(sst, &styles.fonts);
+    origin->shared_strings_part = r->target;
     origin->modelled_parts.insert(r->target);
   }
   if (const Relationship* r = FindByType(origin->workbook_relationships, Type("calcChain"))) {
@@ -344,6 +373,7 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
     origin->modelled_parts.insert(rel->target);
     origin->modelled_parts.insert(RelsOf(rel->target));
     origin->sheet_ids[sheet] = entry.attribute("sheetId").value();
+    origin->sheets_as_read[sheet] = {sheet->file_origin.get(), rel->id};
     std::vector<Relationship> relationships = ReadRelationships(reader, rel->target);
     for (const Relationship& r : relationships) {
       if (r.type == Type("comments") && reader.Has(r.target)) {
@@ -385,7 +415,18 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
   }
   Worksheet& shown = active_sheet ? *active_sheet : *sheets.back();
   if (shown.visibility() == SheetVisibility::kVisible) into.ActivateSheet(shown);
-  origin->fingerprint = WorkbookFingerprint(into);
+  const WorkbookFingerprints prints = TakeFingerprints(into);
+  origin->fingerprint = prints.workbook;
+  for (int index = 1; index <= into.SheetCount(); ++index) {
+    const Worksheet& sheet = into.SheetAt(index);
+    PackageOrigin::SheetAsRead& read = origin->sheets_as_read.at(&sheet);
+    read.part_fingerprint = prints.sheet_parts[index - 1];
+    read.comments_fingerprint = prints.comments[index - 1];
+    read.active = &sheet == &into.ActiveSheet();
+  }
+  // Kept for a save that writes some sheets anew and copies others: the texts keep their
+  // indices.
+  origin->shared_strings = std::move(strings);
   into.file_origin = std::move(origin);
 }
 
@@ -413,6 +454,16 @@ void AddRelationship(pugi::xml_node rels, const std::string& id, const std::stri
   if (external) rel.append_attribute("TargetMode") = "External";
 }
 
+// How many cells of the sheet refer to the shared strings: texts that are not a formula's.
+std::size_t SharedStringCells(const Worksheet& sheet) {
+  std::size_t count = 0;
+  sheet.ForEachCell({1, 1, std::max(1, sheet.LastRowWithCells()), kMaxFileColumns},
+                    [&count](int32_t, const Cell& cell) {
+                      if (cell.value.IsText() && !cell.formula) ++count;
+                    });
+  return count;
+}
+
 std::string NewRelationshipId(const std::set<std::string>& taken) {
   for (int n = 1;; ++n) {
     const std::string id = "rId" + std::to_string(n);
@@ -424,20 +475,36 @@ std::string NewRelationshipId(const std::set<std::string>& taken) {
 
 std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
   const auto* origin = dynamic_cast<const PackageOrigin*>(book.file_origin.get());
-  // Nothing the writer would take from the workbook has changed: the file as read says it all,
-  // byte for byte.
-  if (origin && mode == WriteMode::kKeepUnchangedFile &&
-      WorkbookFingerprint(book) == origin->fingerprint) {
-    return origin->reader.bytes();
+  // Parts whose content has not changed since they were read are written as the bytes read.
+  const bool keep = origin != nullptr && mode == WriteMode::kKeepUnchangedFile;
+  WorkbookFingerprints prints;
+  if (keep) {
+    prints = TakeFingerprints(book);
+    // Nothing the writer would take from the workbook has changed: the file as read says it all,
+    // byte for byte.
+    if (prints.workbook == origin->fingerprint) return origin->reader.bytes();
   }
   std::set<std::string> taken;  // part names in use
   if (origin) {
     for (const std::string& entry : origin->reader.EntryNames()) taken.insert(entry);
   }
   const std::string workbook_part = origin ? origin->workbook_part : "xl/workbook.xml";
-  StylesWriter styles(book.styles(), origin && origin->has_styles ? &origin->styles : nullptr);
+  // The file's cell formats and texts keep their indices, so that the parts copied still refer to
+  // the right ones, and a sheet written anew refers to them as the file did; what is new comes
+  // after them.
+  const bool has_styles = origin && origin->has_styles;
+  StylesWriter styles(book.styles(), has_styles ? &origin->styles : nullptr,
+                      has_styles ? &origin->xf_styles : nullptr);
   SharedStringTable strings([&styles](const Font& font) { return styles.FontIndexOf(font); });
+  bool file_strings_kept = false;  // taken in with the first text written, as few saves need them
+  auto shared_string = [&](const Text& text) {
+    if (!file_strings_kept && origin) strings.KeepFileItems(origin->shared_strings);
+    file_strings_kept = true;
+    return static_cast<uint32_t>(strings.Add(text));
+  };
   std::vector<WrittenPart> parts;
+  std::vector<std::string> copied;  // parts of the original written as they were read
+  std::vector<const Worksheet*> copied_sheets;
   std::vector<std::string> sheet_parts;
   std::vector<std::string> comment_parts;
   bool any_vml = false;
@@ -445,68 +512,142 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
   for (int index = 1; index <= book.SheetCount(); ++index) {
     const Worksheet& sheet = book.SheetAt(index);
     const auto* sheet_origin = dynamic_cast<const SheetOrigin*>(sheet.file_origin.get());
+    const PackageOrigin::SheetAsRead* read =
+        origin && sheet_origin ? origin->AsRead(sheet) : nullptr;
     std::string part;
-    if (origin && sheet_origin && origin->sheet_ids.contains(&sheet)) {
+    if (read) {
       part = sheet_origin->part();
     } else {
       part = UniquePart(taken, "xl/worksheets/sheet", ".xml");
       taken.insert(part);
     }
     sheet_parts.push_back(part);
-    // The sheet's relationships: the original's, less comments and their drawing, which are
-    // written anew.
-    pugi::xml_document rels;
-    pugi::xml_node root = rels.append_child("Relationships");
-    root.append_attribute("xmlns") = kRelationships;
-    std::set<std::string> ids;
-    if (origin && origin->sheet_relationships.contains(&sheet)) {
-      for (const Relationship& r : origin->sheet_relationships.at(&sheet)) {
+    // The comments' parts as read, and another legacy drawing (the pictures of the header and
+    // footer), which is kept as it is.
+    const std::vector<Relationship> no_relationships;
+    const std::vector<Relationship>& original_relationships =
+        read ? origin->sheet_relationships.at(&sheet) : no_relationships;
+    const Relationship* comments_rel = nullptr;
+    const Relationship* drawing_rel = nullptr;
+    const Relationship* other_drawing_rel = nullptr;
+    for (const Relationship& r : original_relationships) {
+      const bool modelled = origin->modelled_parts.contains(r.target);
+      if (r.type == Type("comments") && modelled && !comments_rel) comments_rel = &r;
+      if (r.type == Type("vmlDrawing") && modelled && !drawing_rel) drawing_rel = &r;
+      if (r.type == Type("vmlDrawing") && !modelled && !other_drawing_rel) other_drawing_rel = &r;
+    }
+    const bool comments_kept =
+        keep && read && prints.comments[index - 1] == read->comments_fingerprint;
+    // The active sheet's tab is selected. A sheet whose part did not say so while it was the active
+    // one (the workbook said it) still need not; its part changes when it becomes or stops being
+    // the active sheet.
+    const bool active = &book.ActiveSheet() == &sheet;
+    const bool tab_selected =
+        read && active == read->active ? sheet_origin->as_read().tab_selected : active;
+    // A sheet part names its comments' drawing, which keeps its relationship when there was one,
+    // and says whether its tab is selected.
+    const bool part_kept = keep && read &&
+                           prints.sheet_parts[index - 1] == read->part_fingerprint &&
+                           tab_selected == sheet_origin->as_read().tab_selected &&
+                           (comments_kept || sheet.comments().empty() || drawing_rel != nullptr);
+    SheetWriteContext context{[&styles](StyleTable::Id id) { return styles.XfIndexOf(id); },
+                              shared_string, "", tab_selected};
+    std::string rels_bytes;  // the sheet's relationships, when written anew
+    if (comments_kept) {
+      // The comments as read, with their drawing and the sheet's relationships.
+      if (origin->reader.Has(RelsOf(part))) copied.push_back(RelsOf(part));
+      if (comments_rel) {
+        copied.push_back(comments_rel->target);
+        comment_parts.push_back(comments_rel->target);
+      }
+      if (drawing_rel) copied.push_back(drawing_rel->target);
+      const Relationship* legacy = drawing_rel ? drawing_rel : other_drawing_rel;
+      if (legacy) context.legacy_drawing_rid = legacy->id;
+    } else {
+      // The sheet's relationships: the original's, less comments and their drawing, which are
+      // written anew under the names and ids they had.
+      pugi::xml_document rels;
+      pugi::xml_node root = rels.append_child("Relationships");
+      root.append_attribute("xmlns") = kRelationships;
+      std::set<std::string> ids;
+      // Whether the relationships are the original's still, every one of them kept or reused.
+      bool as_read = read && origin->reader.Has(RelsOf(part));
+      const bool with_comments = !sheet.comments().empty();
+      for (const Relationship& r : original_relationships) {
+        ids.insert(r.id);
         if (r.type == Type("comments") ||
             (r.type == Type("vmlDrawing") && origin->modelled_parts.contains(r.target))) {
+          as_read = as_read && with_comments && (&r == comments_rel || &r == drawing_rel);
           continue;
         }
         AddRelationship(root, r.id, r.type, r.external ? r.target : RelativeTarget(part, r.target),
                         r.external);
-        ids.insert(r.id);
+      }
+      if (other_drawing_rel) context.legacy_drawing_rid = other_drawing_rel->id;
+      if (with_comments) {
+        as_read = as_read && comments_rel && drawing_rel;
+        auto name = [&taken](const Relationship* kept, const char* prefix, const char* extension) {
+          if (kept) return kept->target;
+          const std::string unique = UniquePart(taken, prefix, extension);
+          taken.insert(unique);
+          return unique;
+        };
+        auto id = [&ids](const Relationship* kept) {
+          if (kept) return kept->id;
+          const std::string unique = NewRelationshipId(ids);
+          ids.insert(unique);
+          return unique;
+        };
+        const std::string comments_part = name(comments_rel, "xl/comments", ".xml");
+        const std::string vml_part = name(drawing_rel, "xl/drawings/vmlDrawing", ".vml");
+        const std::string comments_id = id(comments_rel);
+        context.legacy_drawing_rid = id(drawing_rel);
+        AddRelationship(root, comments_id, Type("comments"), RelativeTarget(part, comments_part));
+        AddRelationship(root, context.legacy_drawing_rid, Type("vmlDrawing"),
+                        RelativeTarget(part, vml_part));
+        pugi::xml_document comments;
+        WriteComments(sheet.comments(), comments);
+        parts.push_back({comments_part, SerializeXml(comments)});
+        const CommentDrawing* drawing = nullptr;
+        if (origin && origin->comment_drawings.contains(&sheet)) {
+          drawing = &origin->comment_drawings.at(&sheet);
+        }
+        parts.push_back({vml_part, WriteCommentShapes(sheet.comments(), drawing)});
+        comment_parts.push_back(comments_part);
+        any_vml = true;
+      }
+      if (as_read) {
+        copied.push_back(RelsOf(part));
+      } else if (root.first_child()) {
+        rels_bytes = SerializeXml(rels);
       }
     }
-    SheetWriteContext context{
-        [&styles](StyleTable::Id id) { return styles.XfIndexOf(id); },
-        [&strings](const Text& text) { return static_cast<uint32_t>(strings.Add(text)); }, "",
-        &book.ActiveSheet() == &sheet};
-    if (!sheet.comments().empty()) {
-      const std::string comments_part = UniquePart(taken, "xl/comments", ".xml");
-      taken.insert(comments_part);
-      const std::string vml_part = UniquePart(taken, "xl/drawings/vmlDrawing", ".vml");
-      taken.insert(vml_part);
-      const std::string comments_id = NewRelationshipId(ids);
-      ids.insert(comments_id);
-      context.legacy_drawing_rid = NewRelationshipId(ids);
-      ids.insert(context.legacy_drawing_rid);
-      AddRelationship(root, comments_id, Type("comments"), RelativeTarget(part, comments_part));
-      AddRelationship(root, context.legacy_drawing_rid, Type("vmlDrawing"),
-                      RelativeTarget(part, vml_part));
-      pugi::xml_document comments;
-      WriteComments(sheet.comments(), comments);
-      parts.push_back({comments_part, SerializeXml(comments)});
-      const CommentDrawing* drawing = nullptr;
-      if (origin && origin->comment_drawings.contains(&sheet)) {
-        drawing = &origin->comment_drawings.at(&sheet);
-      }
-      parts.push_back({vml_part, WriteCommentShapes(sheet.comments(), drawing)});
-      comment_parts.push_back(comments_part);
-      any_vml = true;
+    if (part_kept) {
+      copied.push_back(part);
+      copied_sheets.push_back(&sheet);
+    } else {
+      parts.push_back({part, WriteSheet(sheet, context)});
     }
-    parts.push_back({part, WriteSheet(sheet, context)});
-    if (root.first_child()) parts.push_back({RelsOf(part), SerializeXml(rels)});
+    if (!rels_bytes.empty()) parts.push_back({RelsOf(part), std::move(rels_bytes)});
   }
 
   // The shared strings first: the fonts of their phonetic guides join the style sheet's fonts.
-  const std::string sst_bytes = WriteSharedStrings(strings);
+  // The file's part is kept when no text was added; the part is left out when the file had none
+  // and no cell needs one.
+  const bool had_strings = origin && !origin->shared_strings_part.empty();
+  const std::string sst_part = had_strings ? origin->shared_strings_part : "xl/sharedStrings.xml";
+  const bool copy_strings = keep && had_strings && strings.items().size() == strings.file_items();
+  const bool write_strings = !copy_strings && (had_strings || !strings.items().empty());
+  std::string sst_bytes;
+  if (write_strings) {
+    // The cells of the sheets copied use the table too.
+    for (const Worksheet* sheet : copied_sheets) strings.CountUses(SharedStringCells(*sheet));
+    sst_bytes = WriteSharedStrings(strings);
+  }
+  const std::string styles_part = has_styles ? origin->styles_part : "xl/styles.xml";
+  const bool copy_styles = keep && has_styles && !styles.AddedToOriginal();
   pugi::xml_document styles_doc;
-  styles.Write(styles_doc);
-  const std::string styles_part = "xl/styles.xml";
-  const std::string sst_part = "xl/sharedStrings.xml";
+  if (!copy_styles) styles.Write(styles_doc);
 
   // The workbook part: the original's elements, with the sheets, names and active tab anew.
   pugi::xml_document workbook_doc;
@@ -540,6 +681,16 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
                       r.external ? r.target : RelativeTarget(workbook_part, r.target), r.external);
       wb_ids.insert(r.id);
     }
+    // The sheets read, the style sheet and the shared strings keep their relationships' ids.
+    for (int index = 1; index <= book.SheetCount(); ++index) {
+      if (const auto* read = origin->AsRead(book.SheetAt(index)))
+        wb_ids.insert(read->relationship_id);
+    }
+    for (const char* type : {"styles", "sharedStrings"}) {
+      if (const Relationship* r = FindByType(origin->workbook_relationships, Type(type))) {
+        wb_ids.insert(r->id);
+      }
+    }
   }
   // The kept sheets' entries, each written in front of the worksheet it stood before, or at the
   // end when that one is gone; positions count them, as localSheetId and activeTab do.
@@ -572,14 +723,14 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
     const Worksheet& sheet = book.SheetAt(index);
     write_kept_before(&sheet);
     sheet_index[&sheet] = position++;
-    const std::string rid = NewRelationshipId(wb_ids);
+    const auto* read = origin ? origin->AsRead(sheet) : nullptr;
+    const std::string rid = read ? read->relationship_id : NewRelationshipId(wb_ids);
     wb_ids.insert(rid);
     AddRelationship(wb_rels, rid, Type("worksheet"),
                     RelativeTarget(workbook_part, sheet_parts[index - 1]));
     pugi::xml_node entry = sheets.append_child("sheet");
     entry.append_attribute("name") = sheet.Name().c_str();
-    std::string id = origin && origin->sheet_ids.contains(&sheet) ? origin->sheet_ids.at(&sheet)
-                                                                  : std::to_string(next_sheet_id++);
+    std::string id = read ? origin->sheet_ids.at(&sheet) : std::to_string(next_sheet_id++);
     entry.append_attribute("sheetId") = id.c_str();
     if (sheet.visibility() == SheetVisibility::kHidden) entry.append_attribute("state") = "hidden";
     if (sheet.visibility() == SheetVisibility::kVeryHidden)
@@ -588,11 +739,14 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
   }
   write_kept_before(nullptr);
   for (const char* type : {"styles", "sharedStrings"}) {
-    const std::string rid = NewRelationshipId(wb_ids);
+    const bool is_styles = std::string(type) == "styles";
+    if (!is_styles && !copy_strings && !write_strings) continue;
+    const Relationship* kept =
+        origin ? FindByType(origin->workbook_relationships, Type(type)) : nullptr;
+    const std::string rid = kept ? kept->id : NewRelationshipId(wb_ids);
     wb_ids.insert(rid);
-    AddRelationship(
-        wb_rels, rid, Type(type),
-        RelativeTarget(workbook_part, std::string(type) == "styles" ? styles_part : sst_part));
+    AddRelationship(wb_rels, rid, Type(type),
+                    RelativeTarget(workbook_part, is_styles ? styles_part : sst_part));
   }
   // Defined names: the kept ones with their sheet's new index, and the print areas.
   workbook.remove_child("definedNames");
@@ -640,18 +794,35 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
     if (active_tab > 0) view.append_attribute("activeTab") = active_tab;
   }
 
-  // Content types: the original's defaults and overrides, less the parts rewritten, plus ours.
+  // Content types: the original's defaults and overrides, less those of parts no longer written
+  // (a sheet deleted, the calculation chain), plus those of new parts. When that is all the
+  // original's, its bytes are kept.
+  std::vector<std::pair<std::string, std::string>> overrides;  // part, type
+  for (const std::string& part : sheet_parts) overrides.emplace_back(part, "worksheet+xml");
+  overrides.emplace_back(styles_part, "styles+xml");
+  if (copy_strings || write_strings) overrides.emplace_back(sst_part, "sharedStrings+xml");
+  for (const std::string& part : comment_parts) overrides.emplace_back(part, "comments+xml");
   pugi::xml_document types;
   pugi::xml_node types_root;
+  bool types_changed = !keep;
+  std::set<std::string> overridden;
   if (origin) {
     types_root = types.append_copy(origin->content_types.child("Types"));
+    std::set<std::string> wanted;
+    for (const auto& [part, type] : overrides) wanted.insert(part);
     std::vector<pugi::xml_node> stale;
     for (pugi::xml_node o : types_root.children("Override")) {
       std::string part = o.attribute("PartName").value();
       if (part.starts_with("/")) part = part.substr(1);
-      if (origin->modelled_parts.contains(part) && part != workbook_part) stale.push_back(o);
+      if (origin->modelled_parts.contains(part) && part != workbook_part &&
+          !wanted.contains(part)) {
+        stale.push_back(o);
+      } else {
+        overridden.insert(part);
+      }
     }
     for (pugi::xml_node o : stale) types_root.remove_child(o);
+    types_changed = types_changed || !stale.empty();
   } else {
     types_root = types.append_child("Types");
     types_root.append_attribute("xmlns") = kContentTypes;
@@ -670,22 +841,25 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
     pugi::xml_node d = types_root.prepend_child("Default");
     d.append_attribute("Extension") = extension;
     d.append_attribute("ContentType") = type;
+    types_changed = true;
   };
   add_default("xml", "application/xml");
   add_default("rels", "application/vnd.openxmlformats-package.relationships+xml");
   if (any_vml) add_default("vml", "application/vnd.openxmlformats-officedocument.vmlDrawing");
-  auto add_override = [&](const std::string& part, const std::string& type) {
+  for (const auto& [part, type] : overrides) {
+    if (overridden.contains(part)) continue;
     pugi::xml_node o = types_root.append_child("Override");
     o.append_attribute("PartName") = ("/" + part).c_str();
     o.append_attribute("ContentType") = (kSpreadsheetType + type).c_str();
-  };
-  for (const std::string& part : sheet_parts) add_override(part, "worksheet+xml");
-  add_override(styles_part, "styles+xml");
-  add_override(sst_part, "sharedStrings+xml");
-  for (const std::string& part : comment_parts) add_override(part, "comments+xml");
+    types_changed = true;
+  }
 
   PackageWriter writer;
-  writer.Add("[Content_Types].xml", SerializeXml(types));
+  if (types_changed) {
+    writer.Add("[Content_Types].xml", SerializeXml(types));
+  } else {
+    writer.CopyFrom(origin->reader, "[Content_Types].xml");
+  }
   std::set<std::string> written{"[Content_Types].xml"};
   if (origin && origin->reader.Has("_rels/.rels")) {
     writer.CopyFrom(origin->reader, "_rels/.rels");
@@ -699,12 +873,26 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
   written.insert("_rels/.rels");
   writer.Add(workbook_part, SerializeXml(workbook_doc));
   writer.Add(RelsOf(workbook_part), SerializeXml(workbook_rels));
-  writer.Add(styles_part, SerializeXml(styles_doc));
-  writer.Add(sst_part, sst_bytes);
-  written.insert({workbook_part, RelsOf(workbook_part), styles_part, sst_part});
+  written.insert({workbook_part, RelsOf(workbook_part)});
+  if (copy_styles) {
+    copied.push_back(styles_part);
+  } else {
+    writer.Add(styles_part, SerializeXml(styles_doc));
+    written.insert(styles_part);
+  }
+  if (copy_strings) {
+    copied.push_back(sst_part);
+  } else if (write_strings) {
+    writer.Add(sst_part, sst_bytes);
+    written.insert(sst_part);
+  }
   for (const WrittenPart& part : parts) {
     writer.Add(part.name, part.bytes);
     written.insert(part.name);
+  }
+  for (const std::string& entry : copied) {
+    // A drawing two sheets' relationships name is copied once.
+    if (written.insert(entry).second) writer.CopyFrom(origin->reader, entry);
   }
   // Everything else of the original, byte for byte.
   if (origin) {

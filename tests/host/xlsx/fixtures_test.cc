@@ -392,6 +392,9 @@ class FixtureRoundTripTest : public FixtureTest,
 TEST_P(FixtureRoundTripTest, AnUntouchedWorkbookIsSavedAsTheFileItWas) {
   Workbook& original = Open(GetParam());
   EXPECT_TRUE(XlsxFiles::WritePackage(original) == FixtureBytes(GetParam()));
+  EXPECT_TRUE(XlsxFiles::WritePackage(original, XlsxFiles::WriteMode::kRegenerate) !=
+              FixtureBytes(GetParam()))
+      << "regenerating writes the parts anew";
 }
 
 TEST_P(FixtureRoundTripTest, SavingWithoutChangeKeepsTheModel) {

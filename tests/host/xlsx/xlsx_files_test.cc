@@ -474,8 +474,8 @@ TEST_F(UnchangedWorkbookTest, AnUntouchedWorkbookIsSavedAsItsFile) {
   Workbook& opened = OpenBank();
   opened.Sheets().Item("ミラヴォ 同音・同訓").Range("D1").Value();  // reading changes nothing
   EXPECT_TRUE(XlsxFiles::WritePackage(opened) == original_);
-  EXPECT_TRUE(XlsxFiles::WritePackage(opened, XlsxFiles::WriteMode::kRegenerate) != original_)
-      << "regenerating writes the parts anew";
+  // The writer's own file keeps every index it gave, so written anew it is the same file.
+  EXPECT_TRUE(XlsxFiles::WritePackage(opened, XlsxFiles::WriteMode::kRegenerate) == original_);
 }
 
 TEST_F(UnchangedWorkbookTest, EveryKindOfChangeIsWritten) {
