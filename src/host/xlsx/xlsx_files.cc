@@ -181,14 +181,14 @@ class PackageOrigin : public FileOrigin {
   // What the file's parts said, to tell at saving which of them still say it: a sheet part whose
   // sheet has not changed since, and the style sheet and shared strings when nothing was added to
   // them, are written as the bytes read.
-  struct SheetAsRead {
+  struct SheetFromFile {
     const FileOrigin* part_origin = nullptr;  // the sheet's own origin, set when it was read
     std::string relationship_id;              // in the workbook's relationships
     uint64_t part_fingerprint = 0;
     uint64_t comments_fingerprint = 0;
     bool active = false;  // the workbook's active sheet then
   };
-  std::map<const Worksheet*, SheetAsRead> sheets_as_read;
+  std::map<const Worksheet*, SheetFromFile> sheets_from_file;
   std::string styles_part;                // "" when the file had none
   std::vector<StyleTable::Id> xf_styles;  // the style of each of its cell formats
   std::string shared_strings_part;        // "" when the file had none
@@ -196,9 +196,9 @@ class PackageOrigin : public FileOrigin {
 
   // The sheet as read from this file, or null for one that was not (a sheet added since, or one
   // that only took the place in memory of a sheet that was).
-  const SheetAsRead* AsRead(const Worksheet& sheet) const {
-    auto it = sheets_as_read.find(&sheet);
-    if (it == sheets_as_read.end() || it->second.part_origin != sheet.file_origin.get() ||
+  const SheetFromFile* FromFile(const Worksheet& sheet) const {
+    auto it = sheets_from_file.find(&sheet);
+    if (it == sheets_from_file.end() || it->second.part_origin != sheet.file_origin.get() ||
         sheet.file_origin == nullptr) {
       return nullptr;
     }
@@ -373,7 +373,7 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
     origin->modelled_parts.insert(rel->target);
     origin->modelled_parts.insert(RelsOf(rel->target));
     origin->sheet_ids[sheet] = entry.attribute("sheetId").value();
-    origin->sheets_as_read[sheet] = {sheet->file_origin.get(), rel->id};
+    origin->sheets_from_file[sheet] = {sheet->file_origin.get(), rel->id};
     std::vector<Relationship> relationships = ReadRelationships(reader, rel->target);
     for (const Relationship& r : relationships) {
       if (r.type == Type("comments") && reader.Has(r.target)) {
@@ -419,7 +419,7 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
   origin->fingerprint = prints.workbook;
   for (int index = 1; index <= into.SheetCount(); ++index) {
     const Worksheet& sheet = into.SheetAt(index);
-    PackageOrigin::SheetAsRead& read = origin->sheets_as_read.at(&sheet);
+    PackageOrigin::SheetFromFile& read = origin->sheets_from_file.at(&sheet);
     read.part_fingerprint = prints.sheet_parts[index - 1];
     read.comments_fingerprint = prints.comments[index - 1];
     read.active = &sheet == &into.ActiveSheet();
@@ -512,8 +512,8 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
   for (int index = 1; index <= book.SheetCount(); ++index) {
     const Worksheet& sheet = book.SheetAt(index);
     const auto* sheet_origin = dynamic_cast<const SheetOrigin*>(sheet.file_origin.get());
-    const PackageOrigin::SheetAsRead* read =
-        origin && sheet_origin ? origin->AsRead(sheet) : nullptr;
+    const PackageOrigin::SheetFromFile* read =
+        origin && sheet_origin ? origin->FromFile(sheet) : nullptr;
     std::string part;
     if (read) {
       part = sheet_origin->part();
@@ -683,7 +683,7 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
     }
     // The sheets read, the style sheet and the shared strings keep their relationships' ids.
     for (int index = 1; index <= book.SheetCount(); ++index) {
-      if (const auto* read = origin->AsRead(book.SheetAt(index)))
+      if (const auto* read = origin->FromFile(book.SheetAt(index)))
         wb_ids.insert(read->relationship_id);
     }
     for (const char* type : {"styles", "sharedStrings"}) {
@@ -723,7 +723,7 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
     const Worksheet& sheet = book.SheetAt(index);
     write_kept_before(&sheet);
     sheet_index[&sheet] = position++;
-    const auto* read = origin ? origin->AsRead(sheet) : nullptr;
+    const auto* read = origin ? origin->FromFile(sheet) : nullptr;
     const std::string rid = read ? read->relationship_id : NewRelationshipId(wb_ids);
     wb_ids.insert(rid);
     AddRelationship(wb_rels, rid, Type("worksheet"),
