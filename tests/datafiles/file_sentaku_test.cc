@@ -17,8 +17,8 @@
 #include "host/xlsx/xlsx_files.h"
 #include "model/body.h"
 #include "settings/settings_file.h"
-#include "support/write_counting_platform.h"
 #include "support/add_in_fixture.h"
+#include "support/write_counting_platform.h"
 
 namespace tarquel::datafiles {
 namespace {
