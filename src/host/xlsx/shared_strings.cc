@@ -12,6 +12,7 @@
 #include "host/utf16.h"
 #include "host/xlsx/font_codec.h"
 #include "host/xlsx/xml_document.h"
+#include "host/xlsx/xml_pieces.h"
 
 namespace tarquel::host::xlsx {
 
@@ -594,6 +595,27 @@ void SharedStringTable::Append(const Text& text, std::size_t hash, std::size_t s
   slots_[slot] = static_cast<uint32_t>(items_.size());
 }
 
+namespace {
+
+// Appends the items of `sst`, the table's root or a piece of it, to `items`. The fonts known
+// refer to nodes of this document, so they go with it.
+void ReadItems(const pugi::xml_node& sst, const std::vector<Font>* style_fonts,
+               std::vector<Text>* items) {
+  RunFonts run_fonts;
+  for (const pugi::xml_node& si : sst.children()) {
+    if (si.type() != pugi::node_element || LocalName(si) != "si") continue;
+    try {
+      items->push_back(ParseItem(si, style_fonts, nullptr, run_fonts));
+    } catch (const BadItem& problem) {
+      ThrowApplicationDefined(std::string(kSharedStringsPart) + " の文字列 " +
+                              std::to_string(items->size()) + PositionOf(si) + ": " +
+                              problem.what());
+    }
+  }
+}
+
+}  // namespace
+
 std::vector<Text> ReadSharedStrings(const pugi::xml_document& sst_doc,
                                     const std::vector<Font>* style_fonts) {
   const pugi::xml_node sst = sst_doc.document_element();
@@ -602,22 +624,38 @@ std::vector<Text> ReadSharedStrings(const pugi::xml_document& sst_doc,
                             " の最上位の要素が <sst> ではありません。");
   }
   std::vector<Text> items;
-  RunFonts run_fonts;
-  for (const pugi::xml_node& si : sst.children()) {
-    if (si.type() != pugi::node_element || LocalName(si) != "si") continue;
-    try {
-      items.push_back(ParseItem(si, style_fonts, nullptr, run_fonts));
-    } catch (const BadItem& problem) {
-      ThrowApplicationDefined(std::string(kSharedStringsPart) + " の文字列 " +
-                              std::to_string(items.size()) + PositionOf(si) + ": " +
-                              problem.what());
-    }
-  }
+  ReadItems(sst, style_fonts, &items);
   return items;
 }
 
+std::vector<Text> ReadSharedStrings(std::string_view bytes, const std::string& part_name,
+                                    const std::vector<Font>* style_fonts, std::size_t piece_size) {
+  XmlPieces pieces(bytes, part_name, "sst", "si", piece_size);
+  pugi::xml_document frame;
+  if (pieces.ParseFrame(frame)) {
+    std::vector<Text> items;
+    pugi::xml_document piece;
+    try {
+      while (const pugi::xml_node sst = pieces.Next(piece)) {
+        ReadItems(sst, style_fonts, &items);
+      }
+      if (!pieces.failed()) return items;
+    } catch (const HostError&) {
+      // Read whole below, so that the message gives the item's place in the part.
+    }
+  }
+  pugi::xml_document doc;
+  ParseXml(bytes, part_name, doc);
+  return ReadSharedStrings(doc, style_fonts);
+}
+
 std::string WriteSharedStrings(const SharedStringTable& table) {
-  std::string out(kXmlDeclaration);
+  std::string out;
+  // Room for the plain items, so that a table of megabytes is not copied as it grows.
+  std::size_t size = 256;
+  for (const Text& item : table.items()) size += item.text.size() + 16;
+  out.reserve(size);
+  out += kXmlDeclaration;
   out += std::string("<sst xmlns=\"") + kMainNamespace + "\" count=\"" +
          std::to_string(table.count_of_uses()) + "\" uniqueCount=\"" +
          std::to_string(table.items().size()) + "\">";

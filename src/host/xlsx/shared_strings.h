@@ -15,12 +15,14 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <pugixml.hpp>
 
 #include "host/cell_format.h"
 #include "host/cell_value.h"
+#include "host/xlsx/xml_pieces.h"
 
 namespace tarquel::host::xlsx {
 
@@ -113,6 +115,11 @@ class SharedStringTable {
 // document whose root is not <sst>.
 std::vector<Text> ReadSharedStrings(const pugi::xml_document& sst_doc,
                                     const std::vector<Font>* style_fonts);
+// The same from the part's bytes, parsed a piece of items at a time (of about `piece_size`
+// bytes) so that no DOM of the whole table is built; the errors are ParseXml's and those above.
+std::vector<Text> ReadSharedStrings(std::string_view bytes, const std::string& part_name,
+                                    const std::vector<Font>* style_fonts,
+                                    std::size_t piece_size = XmlPieces::kPieceSize);
 
 // The table's part: an XML declaration and <sst> with count (the uses) and uniqueCount (the
 // items), one <si> per item.

@@ -13,6 +13,7 @@
 #include "host/worksheet.h"
 #include "host/xlsx/shared_strings.h"
 #include "host/xlsx/xml_document.h"
+#include "host/xlsx/xml_pieces.h"
 
 namespace tarquel::host::xlsx {
 
@@ -255,13 +256,15 @@ void ReadCell(const pugi::xml_node& c, int32_t r, int32_t* next_column,
   }
 }
 
-void ReadRows(const pugi::xml_node& sheet_data, const SheetReadContext& context, Worksheet& sheet) {
-  int32_t next_row = 1;
+// Reads the rows of a <sheetData>, or of a piece of one: `next_row`, the number a row without
+// one takes, carries on from piece to piece.
+void ReadRows(const pugi::xml_node& sheet_data, const SheetReadContext& context, Worksheet& sheet,
+              int32_t* next_row) {
   for (pugi::xml_node row : sheet_data.children("row")) {
-    const int32_t r = row.attribute("r").as_int(next_row);
+    const int32_t r = row.attribute("r").as_int(*next_row);
     if (r < 1 || r > kMaxFileRows)
       ThrowBadSheet(context.part, "行番号 " + std::to_string(r) + " はシートの範囲外です。");
-    next_row = r + 1;
+    *next_row = r + 1;
     RowInfo info;
     if (Flag(row, "customHeight")) info.height = row.attribute("ht").as_double();
     if (Flag(row, "customFormat"))
@@ -383,9 +386,9 @@ void ReadView(const pugi::xml_node& root, Worksheet& sheet) {
 
 }  // namespace
 
-void ReadSheet(pugi::xml_document doc, const SheetReadContext& context, Worksheet& sheet) {
-  pugi::xml_node root = doc.child("worksheet");
-  if (!root) ThrowBadSheet(context.part, "worksheet 要素がありません。");
+namespace {
+
+void ReadSheetStart(const pugi::xml_node& root, const SheetReadContext& context, Worksheet& sheet) {
   if (const pugi::xml_node format = root.child("sheetFormatPr")) {
     sheet.set_default_row_height(format.attribute("defaultRowHeight").as_double(kDefaultRowHeight));
     if (format.attribute("defaultColWidth")) {
@@ -393,7 +396,11 @@ void ReadSheet(pugi::xml_document doc, const SheetReadContext& context, Workshee
     }
   }
   ReadColumns(root.child("cols"), context, sheet);
-  ReadRows(root.child("sheetData"), context, sheet);
+}
+
+// What follows the cells, and the part's other content kept for the writer.
+void ReadSheetEnd(const pugi::xml_node& root, const SheetReadContext& context,
+                  std::size_t part_size, Worksheet& sheet) {
   for (pugi::xml_node merge : root.child("mergeCells").children("mergeCell")) {
     const CellRect rect = ParseFileRect(context.part, merge.attribute("ref").value());
     if (!sheet.MergesIntersecting(rect).empty()) {
@@ -423,9 +430,54 @@ void ReadSheet(pugi::xml_document doc, const SheetReadContext& context, Workshee
                       sheet.view(),
                       sheet.selection(),
                       sheet.active_cell(),
-                      Flag(root.child("sheetViews").child("sheetView"), "tabSelected")};
+                      Flag(root.child("sheetViews").child("sheetView"), "tabSelected"),
+                      part_size};
   sheet.file_origin =
       std::make_shared<SheetOrigin>(context.part, std::move(kept), std::move(as_read));
+}
+
+// Undoes the rows read from the pieces of a part that is then read whole.
+void ForgetRows(Worksheet& sheet) {
+  std::vector<std::pair<int32_t, int32_t>> cells;
+  sheet.ForEachCell({1, 1, kMaxFileRows, kMaxFileColumns}, [&cells](int32_t row, const Cell& cell) {
+    cells.emplace_back(row, cell.column);
+  });
+  for (const auto& [row, column] : cells) sheet.EraseCell(row, column);
+  sheet.rows_info().clear();
+}
+
+}  // namespace
+
+void ReadSheet(pugi::xml_document doc, const SheetReadContext& context, Worksheet& sheet) {
+  const pugi::xml_node root = doc.child("worksheet");
+  if (!root) ThrowBadSheet(context.part, "worksheet 要素がありません。");
+  ReadSheetStart(root, context, sheet);
+  int32_t next_row = 1;
+  ReadRows(root.child("sheetData"), context, sheet, &next_row);
+  ReadSheetEnd(root, context, 0, sheet);
+}
+
+void ReadSheet(std::string_view bytes, const SheetReadContext& context, Worksheet& sheet,
+               std::size_t piece_size) {
+  XmlPieces pieces(bytes, context.part, "sheetData", "row", piece_size);
+  pugi::xml_document frame;
+  if (pieces.ParseFrame(frame) && frame.child("worksheet")) {
+    const pugi::xml_node root = frame.child("worksheet");
+    ReadSheetStart(root, context, sheet);
+    int32_t next_row = 1;
+    pugi::xml_document piece;
+    while (const pugi::xml_node rows = pieces.Next(piece)) {
+      ReadRows(rows, context, sheet, &next_row);
+    }
+    if (!pieces.failed()) {
+      ReadSheetEnd(root, context, bytes.size(), sheet);
+      return;
+    }
+    ForgetRows(sheet);
+  }
+  pugi::xml_document doc;
+  ParseXml(bytes, context.part, doc);
+  ReadSheet(std::move(doc), context, sheet);
 }
 
 std::string NumberForFile(double value) {
@@ -903,7 +955,10 @@ std::string WriteSheet(const Worksheet& sheet, const SheetWriteContext& context)
                 name);
     }
   }
-  std::string out(kXmlDeclaration);
+  std::string out;
+  // Grown by doubling, a part of tens of megabytes would be copied about as many times over.
+  out.reserve(origin ? origin->as_read().part_size + (1 << 16) : 0);
+  out += kXmlDeclaration;
   out += "<worksheet";
   for (pugi::xml_attribute attribute : root.attributes()) {
     out += ' ';

@@ -21,6 +21,7 @@
 #include "host/file_origin.h"
 #include "host/page_setup.h"
 #include "host/worksheet.h"
+#include "host/xlsx/xml_pieces.h"
 
 namespace tarquel::host::xlsx {
 
@@ -39,6 +40,7 @@ struct SheetAsRead {
   std::vector<CellRect> selection;
   std::pair<int32_t, int32_t> active_cell;
   bool tab_selected = false;  // what the view said: a part saying otherwise is written anew
+  std::size_t part_size = 0;  // bytes: about what the sheet written again will take
 };
 
 // The original XML of a sheet part, less its cells, which the sheet holds.
@@ -68,6 +70,11 @@ struct SheetReadContext {
 // reference outside the sheet, a shared string or style index out of range, or a malformed
 // value.
 void ReadSheet(pugi::xml_document doc, const SheetReadContext& context, Worksheet& sheet);
+// The same from the part's bytes, parsed a piece of rows at a time (of about `piece_size` bytes)
+// so that no DOM of all the cells is ever built; a part that cannot be cut into pieces is parsed
+// whole. The errors are ParseXml's and those above.
+void ReadSheet(std::string_view bytes, const SheetReadContext& context, Worksheet& sheet,
+               std::size_t piece_size = XmlPieces::kPieceSize);
 
 // How the writer reaches the workbook-wide tables.
 struct SheetWriteContext {

@@ -343,9 +343,7 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
   std::vector<Text> strings;
   if (const Relationship* r = FindByType(origin->workbook_relationships, Type("sharedStrings"));
       r && reader.Has(r->target)) {
-    pugi::xml_document sst;
-    ParseXml(reader.Read(r->target), r->target, sst);
-    strings = ReadSharedStrings(sst, &styles.fonts);
+    strings = ReadSharedStrings(reader.Read(r->target), r->target, &styles.fonts);
     origin->shared_strings_part = r->target;
     origin->modelled_parts.insert(r->target);
   }
@@ -367,9 +365,8 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
     const std::string state = entry.attribute("state").value();
     if (state == "hidden") sheet->SetVisibility(SheetVisibility::kHidden);
     if (state == "veryHidden") sheet->SetVisibility(SheetVisibility::kVeryHidden);
-    pugi::xml_document part;
-    ParseXml(reader.Read(rel->target), rel->target, part);
-    ReadSheet(std::move(part), {rel->target, &styles.cell_styles, &strings, &styles.fonts}, *sheet);
+    ReadSheet(reader.Read(rel->target), {rel->target, &styles.cell_styles, &strings, &styles.fonts},
+              *sheet);
     origin->modelled_parts.insert(rel->target);
     origin->modelled_parts.insert(RelsOf(rel->target));
     origin->sheet_ids[sheet] = entry.attribute("sheetId").value();
@@ -883,11 +880,11 @@ std::string XlsxFiles::WritePackage(const Workbook& book, WriteMode mode) {
   if (copy_strings) {
     copied.push_back(sst_part);
   } else if (write_strings) {
-    writer.Add(sst_part, sst_bytes);
+    writer.Add(sst_part, std::move(sst_bytes));
     written.insert(sst_part);
   }
-  for (const WrittenPart& part : parts) {
-    writer.Add(part.name, part.bytes);
+  for (WrittenPart& part : parts) {
+    writer.Add(part.name, std::move(part.bytes));
     written.insert(part.name);
   }
   for (const std::string& entry : copied) {

@@ -277,31 +277,65 @@ std::optional<std::string_view> DeclaredPrefix(std::string_view name) {
   return qualified.local;
 }
 
-// Whether the declaration at `at` in the text (an attribute name starting with "xmlns") could
-// make the normalising pass change anything, given the namespace of the root element. Anything
-// the scan does not read plainly counts as such.
-bool DeclarationMatters(std::string_view text, std::size_t at, std::string_view root_namespace) {
+// What the namespace declarations in a part's text say, read before the parse (which may write
+// over the text when it parses in place): whether one binds a prefix so that the normalising
+// pass would change something, or cannot be read plainly, and the namespaces declared as the
+// default one, which matter when they differ from the root's.
+struct Declarations {
+  bool others_matter = false;
+  std::vector<std::string> default_namespaces;
+
+  bool Matter(std::string_view root_namespace) const {
+    if (others_matter) return true;
+    for (const std::string& uri : default_namespaces) {
+      if (uri != root_namespace) return true;
+    }
+    return false;
+  }
+};
+
+// Notes the declaration at `at` in the text (an attribute name starting with "xmlns").
+void NoteDeclaration(std::string_view text, std::size_t at, Declarations* found) {
   std::size_t i = at + 5;
   std::string_view prefix;
   if (i < text.size() && text[i] == ':') {
     const std::size_t start = ++i;
     while (i < text.size() && !IsSpace(text[i]) && text[i] != '=') ++i;
     prefix = text.substr(start, i - start);
-    if (prefix.empty() || prefix.find(':') != std::string_view::npos) return false;
+    if (prefix.empty() || prefix.find(':') != std::string_view::npos) return;
   } else if (i < text.size() && !IsSpace(text[i]) && text[i] != '=') {
-    return false;  // another attribute ("xmlnsfoo"), not a declaration
+    return;  // another attribute ("xmlnsfoo"), not a declaration
   }
+  const auto unreadable = [found] { found->others_matter = true; };
   while (i < text.size() && IsSpace(text[i])) ++i;
-  if (i >= text.size() || text[i] != '=') return true;
+  if (i >= text.size() || text[i] != '=') return unreadable();
   for (++i; i < text.size() && IsSpace(text[i]);) ++i;
-  if (i >= text.size() || (text[i] != '"' && text[i] != '\'')) return true;
+  if (i >= text.size() || (text[i] != '"' && text[i] != '\'')) return unreadable();
   const std::size_t end = text.find(text[i], i + 1);
-  if (end == std::string_view::npos) return true;
+  if (end == std::string_view::npos) return unreadable();
   const std::string_view uri = text.substr(i + 1, end - i - 1);
-  if (uri.find('&') != std::string_view::npos) return true;  // the parsed value may differ
-  if (prefix.empty()) return uri != root_namespace;
-  if (prefix == "r") return uri != kOfficeRelationshipsNamespace;
-  return (!uri.empty() && IsOwnNamespace(uri)) || uri == kOfficeRelationshipsNamespace;
+  if (uri.find('&') != std::string_view::npos) return unreadable();  // the parsed value may differ
+  if (prefix.empty()) {
+    if (std::find(found->default_namespaces.begin(), found->default_namespaces.end(), uri) ==
+        found->default_namespaces.end()) {
+      found->default_namespaces.emplace_back(uri);
+    }
+  } else if (prefix == "r"
+                 ? uri != kOfficeRelationshipsNamespace
+                 : (!uri.empty() && IsOwnNamespace(uri)) || uri == kOfficeRelationshipsNamespace) {
+    found->others_matter = true;
+  }
+}
+
+// The declarations of the text, found at the speed of memchr (a sheet's cells hold no 'x'). Text
+// that only looks like a declaration can cost a walk, never a wrong name.
+Declarations ScanDeclarations(std::string_view text) {
+  Declarations found;
+  for (std::size_t at = text.find("xmlns"); at != std::string_view::npos && !found.others_matter;
+       at = text.find("xmlns", at + 5)) {
+    if (at > 0 && IsSpace(text[at - 1])) NoteDeclaration(text, at, &found);
+  }
+  return found;
 }
 
 // A short, plain namespace name for a message, or "" when it is neither.
@@ -545,14 +579,13 @@ class NamespaceNormaliser {
   bool renamed_to_r_ = false;
 };
 
-// Makes the names of `doc`, just parsed from `text` (`base` bytes into the part), plain as the
-// readers expect. Most parts need nothing: their root is unprefixed and every "xmlns" in the
-// text (found at the speed of memchr, for a sheet's cells hold no 'x') declares a namespace the
-// pass would leave alone, so the tree is walked only when one binds a prefix to one of our
-// namespaces, rebinds the default namespace or takes r for another. Text that only looks like a
-// declaration can cost a walk, never a wrong name.
-void NormaliseNamespaces(pugi::xml_document& doc, std::string_view text, const std::string& part,
-                         std::size_t base) {
+// Makes the names of `doc`, just parsed from a text whose declarations are `declarations`
+// (`base` bytes into the part), plain as the readers expect. Most parts need nothing: their root
+// is unprefixed and every declaration in the text declares a namespace the pass would leave
+// alone, so the tree is walked only when one binds a prefix to one of our namespaces, rebinds
+// the default namespace or takes r for another.
+void NormaliseNamespaces(pugi::xml_document& doc, const Declarations& declarations,
+                         const std::string& part, std::size_t base) {
   const pugi::xml_node root = doc.document_element();
   if (!root) return;
   const std::size_t root_offset =
@@ -560,19 +593,19 @@ void NormaliseNamespaces(pugi::xml_document& doc, std::string_view text, const s
   if (std::string_view(root.name()).find(':') == std::string_view::npos) {
     const std::string_view root_namespace = root.attribute("xmlns").value();
     if (!IsOwnNamespace(root_namespace)) RefuseRootNamespace(part, root_offset, root_namespace);
-    bool matters = false;
-    for (std::size_t at = text.find("xmlns"); at != std::string_view::npos && !matters;
-         at = text.find("xmlns", at + 5)) {
-      matters = at > 0 && IsSpace(text[at - 1]) && DeclarationMatters(text, at, root_namespace);
-    }
-    if (!matters) return;
+    if (!declarations.Matter(root_namespace)) return;
   }
   NamespaceNormaliser(root, part, root_offset).Run();
 }
 
 }  // namespace
 
-void ParseXml(std::string_view bytes, const std::string& part_name, pugi::xml_document& doc) {
+namespace {
+
+// ParseXml, parsing the bytes where they are when `in_place` is true (then `bytes` must be
+// writable and outlive `doc`).
+void Parse(std::string_view bytes, const std::string& part_name, pugi::xml_document& doc,
+           bool in_place) {
   if (std::optional<Finding> bad = FirstBadCharacter(bytes)) {
     Refuse(part_name, bad->offset, bad->what);
   }
@@ -581,15 +614,30 @@ void ParseXml(std::string_view bytes, const std::string& part_name, pugi::xml_do
   if (std::optional<Finding> finding = ScanMarkup(text)) {
     Refuse(part_name, base + finding->offset, finding->what);
   }
+  const Declarations declarations = ScanDeclarations(text);
   pugi::xml_document parsed;
-  const pugi::xml_parse_result result = parsed.load_buffer(
-      text.empty() ? "" : text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+  const pugi::xml_parse_result result =
+      in_place && !text.empty()
+          ? parsed.load_buffer_inplace(const_cast<char*>(text.data()), text.size(), kParseOptions,
+                                       pugi::encoding_utf8)
+          : parsed.load_buffer(text.empty() ? "" : text.data(), text.size(), kParseOptions,
+                               pugi::encoding_utf8);
   if (!result) {
     Refuse(part_name, base + static_cast<std::size_t>(result.offset),
            std::string("の XML が正しくありません: ") + result.description());
   }
-  NormaliseNamespaces(parsed, text, part_name, base);
+  NormaliseNamespaces(parsed, declarations, part_name, base);
   doc = std::move(parsed);
+}
+
+}  // namespace
+
+void ParseXml(std::string_view bytes, const std::string& part_name, pugi::xml_document& doc) {
+  Parse(bytes, part_name, doc, false);
+}
+
+void ParseXmlInPlace(std::string& text, const std::string& part_name, pugi::xml_document& doc) {
+  Parse(text, part_name, doc, true);
 }
 
 std::string SerializeXml(const pugi::xml_document& doc) {

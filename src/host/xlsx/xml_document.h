@@ -36,6 +36,10 @@ namespace tarquel::host::xlsx {
 // element belongs to another namespace than those above (a part of another format).
 void ParseXml(std::string_view bytes, const std::string& part_name, pugi::xml_document& doc);
 
+// The same, parsing `text` where it is, without a copy: `doc` then points into it, so `text`
+// must outlive `doc` unchanged (its bytes are no longer the part's once parsed).
+void ParseXmlInPlace(std::string& text, const std::string& part_name, pugi::xml_document& doc);
+
 // `doc` as bytes: the declaration <?xml version="1.0" encoding="UTF-8" standalone="yes"?> and
 // CR LF, then its nodes with no indentation and no BOM. A declaration node the document holds is
 // replaced by that one. A carriage return in text is written as "&#13;" so that it reads back.
