@@ -501,8 +501,10 @@ std::string PackageReader::Read(const std::string& entry) const {
   }
   // The sizes were checked against the limits at Open, but they are only what the headers
   // claim: stop as soon as the data gives one byte more than announced.
+  // Room for what the header announces (the limits and the ratio checked at Open bound it), so
+  // that a sheet part of tens of megabytes is not copied as it grows.
   std::string out;
-  out.reserve(static_cast<std::size_t>(std::min<uint64_t>(info.size, uint64_t{16} << 20)));
+  out.reserve(static_cast<std::size_t>(std::min<uint64_t>(info.size, uint64_t{128} << 20)));
   char chunk[kChunk];
   for (;;) {
     const uint64_t wanted = std::min<uint64_t>(sizeof chunk, info.size + 1 - out.size());
@@ -587,12 +589,12 @@ std::string PackageWriter::Admit(const std::string& entry) const {
   return folded;
 }
 
-void PackageWriter::Add(const std::string& entry, std::string_view bytes, int level) {
+void PackageWriter::Add(const std::string& entry, std::string bytes, int level) {
   CheckOpen();
   if (level < 0 || level > 9) {
     RefuseCall("圧縮レベル " + std::to_string(level) + " は使えません（0 から 9 までです）。");
   }
-  auto part = std::make_unique<std::string>(bytes);
+  auto part = std::make_unique<std::string>(std::move(bytes));
   parts_.reserve(parts_.size() + 1);
   AddEntry(
       entry,
