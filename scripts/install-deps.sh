@@ -9,9 +9,15 @@ packages=(
   clang-format clang libclang-rt-14-dev
   libzip-dev libpugixml-dev
   libreoffice-calc-nogui python3-openpyxl
-  # Printing to PDF: the IPA fonts share the metrics of the Japanese fonts workbooks name, Noto
-  # CJK covers the rest; the tests read the PDFs back with poppler-utils.
-  fonts-ipafont-mincho fonts-ipafont-gothic fonts-noto-cjk poppler-utils
+  # The printer: HarfBuzz shapes the text (vertical Japanese too), cairo writes the PDF. The IPA
+  # and IPAex fonts share the metrics of the Japanese fonts workbooks name, Liberation, Carlito
+  # and Caladea those of the Latin ones, Noto CJK covers the rest; the tests read the PDFs back
+  # with poppler-utils.
+  libharfbuzz-dev libcairo2-dev libfreetype-dev libfontconfig-dev
+  fonts-ipafont-mincho fonts-ipafont-gothic fonts-ipaexfont-mincho fonts-ipaexfont-gothic
+  fonts-noto-cjk fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea poppler-utils
+  # Printers and the desktop window; Xvfb runs the window's tests without a display.
+  qt6-base-dev xvfb xauth
 )
 
 missing=()
