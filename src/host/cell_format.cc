@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "host/hasher.h"
+
 namespace tarquel::host {
 
 std::string FontStyleName(const Font& font) {
@@ -32,54 +34,58 @@ bool ApplyFontStyleName(const std::string& name, Font* font) {
   return false;
 }
 
+void HashInto(const Color& color, Hasher& hasher) {
+  const auto& [kind, value, tint] = color;
+  hasher.Add(uint64_t{static_cast<uint8_t>(kind)});
+  hasher.Add(uint64_t{value});
+  hasher.Add(tint);
+}
+
+void HashInto(const Font& font, Hasher& hasher) {
+  const auto& [name, size, bold, italic, underline, strikethrough, superscript, subscript, outline,
+               shadow, color, family, charset, scheme] = font;
+  hasher.Add(name);
+  hasher.Add(size);
+  hasher.Add(uint64_t{bold} | uint64_t{italic} << 1 | uint64_t{strikethrough} << 2 |
+             uint64_t{superscript} << 3 | uint64_t{subscript} << 4 | uint64_t{outline} << 5 |
+             uint64_t{shadow} << 6 | uint64_t{static_cast<uint8_t>(underline)} << 8);
+  HashInto(color, hasher);
+  hasher.Add(static_cast<uint64_t>(family));
+  hasher.Add(static_cast<uint64_t>(charset));
+  hasher.Add(scheme);
+}
+
+void HashInto(const std::optional<Font>& font, Hasher& hasher) {
+  hasher.Add(uint64_t{font.has_value()});
+  if (font) HashInto(*font, hasher);
+}
+
 namespace {
 
-void Combine(std::size_t* seed, std::size_t value) {
-  *seed ^= value + 0x9e3779b97f4a7c15ULL + (*seed << 6) + (*seed >> 2);
-}
-
-template <typename T>
-void CombineValue(std::size_t* seed, const T& value) {
-  Combine(seed, std::hash<T>{}(value));
-}
-
-void CombineColor(std::size_t* seed, const Color& color) {
-  CombineValue(seed, static_cast<int>(color.kind));
-  CombineValue(seed, color.value);
-  CombineValue(seed, color.tint);
-}
-
-void CombineLine(std::size_t* seed, const BorderLine& line) {
-  CombineValue(seed, static_cast<int>(line.style));
-  CombineValue(seed, static_cast<int>(line.weight));
-  CombineColor(seed, line.color);
+void HashInto(const BorderLine& line, Hasher& hasher) {
+  hasher.Add(uint64_t{static_cast<uint8_t>(line.style)} << 8 | static_cast<uint8_t>(line.weight));
+  HashInto(line.color, hasher);
 }
 
 }  // namespace
 
 std::size_t HashCellFormat(const CellFormat& f) {
-  std::size_t seed = 0;
-  CombineValue(&seed, f.font.name);
-  CombineValue(&seed, f.font.size);
-  CombineValue(&seed, (f.font.bold << 0) | (f.font.italic << 1) | (f.font.strikethrough << 2) |
-                          (f.font.superscript << 3) | (f.font.subscript << 4) |
-                          (f.font.outline << 5) | (f.font.shadow << 6));
-  CombineValue(&seed, static_cast<int>(f.font.underline));
-  CombineColor(&seed, f.font.color);
-  CombineValue(&seed, static_cast<int>(f.alignment.horizontal));
-  CombineValue(&seed, static_cast<int>(f.alignment.vertical));
-  CombineValue(&seed, f.alignment.rotation);
-  CombineValue(&seed, (f.alignment.wrap_text << 0) | (f.alignment.shrink_to_fit << 1) |
-                          (f.alignment.add_indent << 2));
-  CombineValue(&seed, f.alignment.indent);
-  CombineValue(&seed, f.number_format);
+  Hasher hasher;
+  HashInto(f.font, hasher);
+  hasher.Add(uint64_t{static_cast<uint8_t>(f.alignment.horizontal)} << 8 |
+             static_cast<uint8_t>(f.alignment.vertical));
+  hasher.Add(static_cast<uint64_t>(f.alignment.rotation));
+  hasher.Add(uint64_t{f.alignment.wrap_text} | uint64_t{f.alignment.shrink_to_fit} << 1 |
+             uint64_t{f.alignment.add_indent} << 2);
+  hasher.Add(static_cast<uint64_t>(f.alignment.indent));
+  hasher.Add(f.number_format);
   for (const BorderLine* line :
        {&f.borders.left, &f.borders.top, &f.borders.right, &f.borders.bottom,
         &f.borders.diagonal_down, &f.borders.diagonal_up}) {
-    CombineLine(&seed, *line);
+    HashInto(*line, hasher);
   }
-  CombineValue(&seed, f.fill.pattern);
-  return seed;
+  hasher.Add(f.fill.pattern);
+  return static_cast<std::size_t>(hasher.value());
 }
 
 StyleTable::StyleTable() { Intern(CellFormat{}); }

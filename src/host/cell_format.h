@@ -161,6 +161,13 @@ struct CellFormat {
 
 std::size_t HashCellFormat(const CellFormat& format);
 
+class Hasher;
+// Adds every field of the value to `hasher`. The definitions name each field of the struct in a
+// structured binding, so a field added to the struct and not to its hash does not compile.
+void HashInto(const Color& color, Hasher& hasher);
+void HashInto(const Font& font, Hasher& hasher);
+void HashInto(const std::optional<Font>& font, Hasher& hasher);
+
 // Interns formats: equal formats get the same id. Id 0 is the default format. Ids stay valid
 // for the table's lifetime.
 class StyleTable {

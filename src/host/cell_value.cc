@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/hasher.h"
+
 namespace tarquel::host {
 
 Text::Text(std::string t, TextFormatting f) : text(std::move(t)) {
@@ -58,6 +60,33 @@ bool CellValue::SameValue(const CellValue& other) const {
   if (kind() != other.kind()) return false;
   if (kind() == ValueKind::kText) return text().text == other.text().text;
   return *this == other;
+}
+
+void HashInto(const Text& text, Hasher& hasher) {
+  const auto& [characters, formatting] = text;
+  hasher.Add(characters);
+  const bool plain = formatting == nullptr || formatting->empty();
+  hasher.Add(uint64_t{!plain});
+  if (plain) return;
+  const auto& [runs, phonetics, phonetic_properties] = *formatting;
+  hasher.Count(runs.size());
+  for (const FontRun& run : runs) {
+    const auto& [start, length, font] = run;
+    hasher.Add(uint64_t{start} << 32 | length);
+    HashInto(font, hasher);
+  }
+  hasher.Count(phonetics.size());
+  for (const PhoneticRun& run : phonetics) {
+    const auto& [start, end, guide] = run;
+    hasher.Add(uint64_t{start} << 32 | end);
+    hasher.Add(guide);
+  }
+  hasher.Add(uint64_t{phonetic_properties.has_value()});
+  if (phonetic_properties) {
+    const auto& [font, type, alignment] = *phonetic_properties;
+    HashInto(font, hasher);
+    hasher.Add(uint64_t{static_cast<uint8_t>(type)} << 8 | static_cast<uint8_t>(alignment));
+  }
 }
 
 }  // namespace tarquel::host

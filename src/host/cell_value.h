@@ -75,6 +75,12 @@ struct Text {
   bool operator==(const Text& other) const;
 };
 
+class Hasher;
+// Adds the text and its formatting to `hasher`; a null and an empty formatting hash alike, as they
+// mean the same. Every field of the formatting types is named, so one added unhashed does not
+// compile.
+void HashInto(const Text& text, Hasher& hasher);
+
 struct ErrorValue {
   std::string code;  // "#N/A", "#DIV/0!", ...
   bool operator==(const ErrorValue&) const = default;

@@ -4,73 +4,13 @@
 #include <functional>
 #include <string_view>
 
+#include "host/hasher.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
 
 namespace tarquel::host::xlsx {
 
 namespace {
-
-class Hasher {
- public:
-  void Add(uint64_t value) { hash_ ^= value + 0x9E3779B97F4A7C15u + (hash_ << 6) + (hash_ >> 2); }
-  void Add(double value) { Add(std::bit_cast<uint64_t>(value)); }
-  void Add(std::string_view text) {
-    Add(std::hash<std::string_view>()(text));
-    Add(uint64_t{text.size()});
-  }
-  // Marks where a variable-length list ends, so that two lists cannot run into each other.
-  void Count(std::size_t count) { Add(uint64_t{count} ^ 0xC0FFEEu); }
-  uint64_t value() const { return hash_; }
-
- private:
-  uint64_t hash_ = 0x6A09E667F3BCC908u;
-};
-
-void AddColor(const Color& color, Hasher& h) {
-  h.Add(uint64_t{static_cast<uint8_t>(color.kind)});
-  h.Add(uint64_t{color.value});
-  h.Add(color.tint);
-}
-
-void AddFont(const std::optional<Font>& font, Hasher& h) {
-  h.Add(uint64_t{font.has_value()});
-  if (!font) return;
-  h.Add(font->name);
-  h.Add(font->size);
-  h.Add(uint64_t{font->bold} | uint64_t{font->italic} << 1 | uint64_t{font->strikethrough} << 2 |
-        uint64_t{font->superscript} << 3 | uint64_t{font->subscript} << 4 |
-        uint64_t{font->outline} << 5 | uint64_t{font->shadow} << 6 |
-        uint64_t{static_cast<uint8_t>(font->underline)} << 8);
-  AddColor(font->color, h);
-  h.Add(static_cast<uint64_t>(font->family));
-  h.Add(static_cast<uint64_t>(font->charset));
-  h.Add(font->scheme);
-}
-
-void AddText(const Text& text, Hasher& h) {
-  h.Add(text.text);
-  const TextFormatting* formatting = text.format();
-  h.Add(uint64_t{formatting != nullptr});
-  if (formatting == nullptr) return;
-  h.Count(formatting->runs.size());
-  for (const FontRun& run : formatting->runs) {
-    h.Add(uint64_t{run.start} << 32 | run.length);
-    AddFont(run.font, h);
-  }
-  h.Count(formatting->phonetics.size());
-  for (const PhoneticRun& run : formatting->phonetics) {
-    h.Add(uint64_t{run.start} << 32 | run.end);
-    h.Add(run.text);
-  }
-  const auto& properties = formatting->phonetic_properties;
-  h.Add(uint64_t{properties.has_value()});
-  if (properties) {
-    AddFont(properties->font, h);
-    h.Add(uint64_t{static_cast<uint8_t>(properties->type)} << 8 |
-          static_cast<uint8_t>(properties->alignment));
-  }
-}
 
 void AddCell(int32_t row, const Cell& cell, Hasher& h) {
   h.Add(uint64_t{static_cast<uint32_t>(row)} << 32 | static_cast<uint32_t>(cell.column));
@@ -84,7 +24,7 @@ void AddCell(int32_t row, const Cell& cell, Hasher& h) {
       h.Add(value.number());
       break;
     case ValueKind::kText:
-      AddText(value.text(), h);
+      HashInto(value.text(), h);
       break;
     case ValueKind::kBoolean:
       h.Add(uint64_t{value.boolean()});

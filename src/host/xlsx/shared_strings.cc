@@ -8,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "host/hasher.h"
 #include "host/host_error.h"
 #include "host/utf16.h"
 #include "host/xlsx/font_codec.h"
@@ -463,42 +464,10 @@ class ItemWriter {
   std::vector<std::pair<Font, std::string>> run_properties_;
 };
 
-uint64_t HashFont(const Font& font) {
-  const uint64_t hash = std::hash<std::string>()(font.name) ^ std::hash<double>()(font.size);
-  const uint64_t flags = (font.bold ? 1u : 0u) | (font.italic ? 2u : 0u) |
-                         (font.strikethrough ? 4u : 0u) | (font.superscript ? 8u : 0u) |
-                         (font.subscript ? 16u : 0u) | (font.outline ? 32u : 0u) |
-                         (font.shadow ? 64u : 0u) | (static_cast<uint32_t>(font.underline) << 7) |
-                         (static_cast<uint32_t>(font.color.kind) << 10);
-  return hash * 31 + (flags << 32 | font.color.value);
-}
-
-void Mix(uint64_t value, uint64_t* hash) {
-  *hash ^= value + 0x9E3779B97F4A7C15u + (*hash << 6) + (*hash >> 2);
-}
-
-uint64_t Pair(uint32_t high, uint32_t low) { return uint64_t{high} << 32 | low; }
-
-// Equal texts hash alike; texts of one string that differ in formatting mostly do not.
 std::size_t HashText(const Text& text) {
-  uint64_t hash = std::hash<std::string>()(text.text);
-  const TextFormatting* formatting = text.format();
-  if (formatting == nullptr || formatting->empty()) return static_cast<std::size_t>(hash);
-  Mix(formatting->runs.size(), &hash);
-  for (const FontRun& run : formatting->runs) {
-    Mix(Pair(run.start, run.length), &hash);
-    Mix(run.font ? HashFont(*run.font) : 0, &hash);
-  }
-  for (const PhoneticRun& run : formatting->phonetics) {
-    Mix(Pair(run.start, run.end), &hash);
-    Mix(std::hash<std::string>()(run.text), &hash);
-  }
-  if (const auto& properties = formatting->phonetic_properties) {
-    Mix(static_cast<uint64_t>(properties->type) << 8 |
-            static_cast<uint64_t>(properties->alignment) << 4 | (properties->font ? 1u : 0u),
-        &hash);
-  }
-  return static_cast<std::size_t>(hash);
+  Hasher hasher;
+  HashInto(text, hasher);
+  return static_cast<std::size_t>(hasher.value());
 }
 
 // A null formatting and an empty one write the same item, so they are the same here.
