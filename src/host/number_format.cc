@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/utf16.h"
+
 namespace tarquel::host {
 namespace {
 
@@ -249,20 +251,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Bytes of the UTF-8 character starting at s[i], never past the end; a stray byte counts as one.
-size_t Utf8Length(std::string_view s, size_t i) {
-  const auto lead = static_cast<unsigned char>(s[i]);
-  size_t n = 1;
-  if (lead >= 0xF0) {
-    n = 4;
-  } else if (lead >= 0xE0) {
-    n = 3;
-  } else if (lead >= 0xC0) {
-    n = 2;
-  }
-  return std::min(n, s.size() - i);
-}
-
 // Characters the host shows as themselves without quotes.
 constexpr std::string_view kPlainLiterals = "$-+/():!^&'~{}<>= ";
 
@@ -418,7 +406,7 @@ bool FormatParser::ParseToken(Section& section) {
     case '_':
     case '*': {
       if (pos_ + 1 >= code_.size()) return false;
-      const size_t n = Utf8Length(code_, pos_ + 1);
+      const size_t n = Utf8SequenceAt(code_, pos_ + 1);
       // '_x' leaves room as wide as x, which is one space in text; '*x' fills the cell width,
       // which a text has none of.
       if (c == '\\') section.tokens.push_back(Literal(code_.substr(pos_ + 1, n)));
@@ -458,7 +446,7 @@ bool FormatParser::ParseToken(Section& section) {
       break;
   }
   if (static_cast<unsigned char>(c) >= 0x80) {
-    const size_t n = Utf8Length(code_, pos_);
+    const size_t n = Utf8SequenceAt(code_, pos_);
     section.tokens.push_back(Literal(code_.substr(pos_, n)));
     pos_ += n;
     return true;
@@ -1118,17 +1106,11 @@ std::optional<std::string> ToAsciiNumerals(std::string_view text) {
       out += text[i++];
       continue;
     }
-    // Every full-width numeral is a three-byte sequence.
-    if ((c & 0xF0) != 0xE0 || i + 2 >= text.size()) return std::nullopt;
-    const auto c1 = static_cast<unsigned char>(text[i + 1]);
-    const auto c2 = static_cast<unsigned char>(text[i + 2]);
-    if ((c1 & 0xC0) != 0x80 || (c2 & 0xC0) != 0x80) return std::nullopt;
-    const uint32_t code_point =
-        (uint32_t{c & 0x0Fu} << 12) | (uint32_t{c1 & 0x3Fu} << 6) | (c2 & 0x3Fu);
-    const std::optional<char> twin = AsciiTwin(code_point);
+    const std::optional<char32_t> code_point = DecodeUtf8Strict(text, &i);
+    if (!code_point) return std::nullopt;
+    const std::optional<char> twin = AsciiTwin(*code_point);
     if (!twin) return std::nullopt;
     out += *twin;
-    i += 3;
   }
   return out;
 }

@@ -1,5 +1,7 @@
 #include "host/utf16.h"
 
+#include <algorithm>
+
 namespace tarquel::host {
 
 namespace {
@@ -16,24 +18,44 @@ int SequenceLength(unsigned char lead) {
 }  // namespace
 
 bool IsValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const int n = SequenceLength(lead);
-    if (n == 0 || i + n > text.size()) return false;
-    for (int k = 1; k < n; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    }
-    if (n > 1) {
-      const auto second = static_cast<unsigned char>(text[i + 1]);
-      if (lead == 0xE0 && second < 0xA0) return false;  // overlong
-      if (lead == 0xED && second > 0x9F) return false;  // surrogate
-      if (lead == 0xF0 && second < 0x90) return false;  // overlong
-      if (lead == 0xF4 && second > 0x8F) return false;  // beyond U+10FFFF
-    }
-    i += n;
+  for (std::size_t pos = 0; pos < text.size();) {
+    if (!DecodeUtf8Strict(text, &pos)) return false;
   }
   return true;
+}
+
+std::optional<char32_t> DecodeUtf8Strict(std::string_view text, std::size_t* pos) {
+  const auto lead = static_cast<unsigned char>(text[*pos]);
+  const int n = SequenceLength(lead);
+  if (n == 1) return static_cast<char32_t>(text[(*pos)++]);
+  if (n == 0 || text.size() - *pos < static_cast<std::size_t>(n)) return std::nullopt;
+  // The second byte's range rules out overlong forms, surrogates and code points past U+10FFFF.
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead == 0xE0) low = 0xA0;
+  if (lead == 0xED) high = 0x9F;
+  if (lead == 0xF0) low = 0x90;
+  if (lead == 0xF4) high = 0x8F;
+  char32_t ch = lead & (0x7F >> n);
+  for (int k = 1; k < n; ++k) {
+    const auto next = static_cast<unsigned char>(text[*pos + k]);
+    if (k == 1 ? next < low || next > high : (next & 0xC0) != 0x80) return std::nullopt;
+    ch = (ch << 6) | (next & 0x3F);
+  }
+  *pos += n;
+  return ch;
+}
+
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t pos) {
+  const int n = SequenceLength(static_cast<unsigned char>(text[pos]));
+  return std::min<std::size_t>(n == 0 ? 1 : n, text.size() - pos);
+}
+
+std::size_t Utf8CharacterStart(std::string_view text, std::size_t pos) {
+  while (pos > 0 && pos < text.size() && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80) {
+    --pos;
+  }
+  return pos;
 }
 
 char32_t DecodeUtf8(std::string_view text, std::size_t* pos) {

@@ -5,6 +5,7 @@
 #define TARQUEL_HOST_UTF16_H_
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,20 @@ std::string_view Utf16Substr(std::string_view text, std::size_t start, std::size
 
 // Decodes the code point at `text[*pos]` and advances `*pos`. REQUIRES: valid UTF-8, *pos < size.
 char32_t DecodeUtf8(std::string_view text, std::size_t* pos);
+
+// Decodes the character at `text[*pos]` and advances `*pos` past it; nullopt, with `*pos`
+// unchanged, when the bytes there are not well-formed UTF-8 (a stray or cut sequence, an overlong
+// form, a surrogate, a code point past U+10FFFF). REQUIRES: *pos < size. Every reader that must
+// check its bytes decodes with this.
+std::optional<char32_t> DecodeUtf8Strict(std::string_view text, std::size_t* pos);
+
+// Bytes of the UTF-8 sequence its lead byte at `text[pos]` announces, never past the end; a byte
+// that cannot lead one counts as one. REQUIRES: pos < size.
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t pos);
+
+// The start of the character the byte at `pos` belongs to: `pos` itself unless it is a
+// continuation byte. A cut made there never splits a character.
+std::size_t Utf8CharacterStart(std::string_view text, std::size_t pos);
 
 // Appends the UTF-8 form of `ch` to `out`.
 void AppendUtf8(char32_t ch, std::string* out);

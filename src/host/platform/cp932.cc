@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "host/utf16.h"
+
 namespace tarquel::host {
 
 namespace {
@@ -66,26 +68,6 @@ Converter& FromCp932() {
   return converter;
 }
 
-std::string EncodeUtf8(char32_t ch) {
-  std::string out;
-  if (ch < 0x80) {
-    out += static_cast<char>(ch);
-  } else if (ch < 0x800) {
-    out += static_cast<char>(0xC0 | (ch >> 6));
-    out += static_cast<char>(0x80 | (ch & 0x3F));
-  } else if (ch < 0x10000) {
-    out += static_cast<char>(0xE0 | (ch >> 12));
-    out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (ch & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (ch >> 18));
-    out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (ch & 0x3F));
-  }
-  return out;
-}
-
 }  // namespace
 
 std::optional<std::string> Utf8ToCp932(std::string_view utf8) { return ToCp932().Convert(utf8); }
@@ -104,7 +86,9 @@ std::optional<std::string> Cp932ToUtf8(std::string_view cp932) {
 
 std::optional<uint16_t> Cp932Code(char32_t ch) {
   if (ch > 0x10FFFF || (ch >= 0xD800 && ch <= 0xDFFF)) return std::nullopt;
-  std::optional<std::string> bytes = Utf8ToCp932(EncodeUtf8(ch));
+  std::string utf8;
+  AppendUtf8(ch, &utf8);
+  std::optional<std::string> bytes = Utf8ToCp932(utf8);
   if (!bytes.has_value()) return std::nullopt;
   if (bytes->size() == 1) return static_cast<uint8_t>((*bytes)[0]);
   if (bytes->size() == 2) {

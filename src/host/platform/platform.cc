@@ -40,9 +40,7 @@ std::string Shown(std::string field) {
   }
   if (field.size() > kMaxFieldBytes) {
     // Cut before the character the limit falls in, never inside it.
-    std::size_t cut = kMaxFieldBytes;
-    while (cut > 0 && (static_cast<unsigned char>(field[cut]) & 0xC0) == 0x80) --cut;
-    field.resize(cut);
+    field.resize(Utf8CharacterStart(field, kMaxFieldBytes));
   }
   return field;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/host_error.h"
+#include "host/utf16.h"
 
 namespace tarquel::host::xlsx {
 
@@ -58,42 +59,15 @@ std::optional<Finding> FirstBadCharacter(std::string_view text) {
     // Most of a sheet part is printable ASCII, which needs no check: eight bytes at a time.
     while (text.size() - i >= 8 && AllPrintableAscii(text.data() + i)) i += 8;
     if (i == text.size()) break;
-    const auto lead = static_cast<unsigned char>(text[i]);
-    int length = 1;
-    uint32_t code = lead;
-    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      code = lead & 0x0F;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      code = lead & 0x07;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else if (lead >= 0x80) {
-      return Finding{i, "は UTF-8 として正しくないバイトを含みます"};
-    }
-    if (text.size() - i < static_cast<std::size_t>(length)) {
-      return Finding{i, "は UTF-8 として正しくないバイトを含みます"};
-    }
-    for (int k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if (k == 1 ? next < low || next > high : (next & 0xC0) != 0x80) {
-        return Finding{i, "は UTF-8 として正しくないバイトを含みます"};
-      }
-      code = (code << 6) | (next & 0x3F);
-    }
+    const std::size_t at = i;
+    const std::optional<char32_t> decoded = DecodeUtf8Strict(text, &i);
+    if (!decoded) return Finding{i, "は UTF-8 として正しくないバイトを含みます"};
+    const uint32_t code = *decoded;
     if (!IsXmlChar(code)) {
       char shown[16];
       std::snprintf(shown, sizeof shown, "U+%04X", static_cast<unsigned>(code));
-      return Finding{i, std::string("は XML で使えない文字（") + shown + "）を含みます"};
+      return Finding{at, std::string("は XML で使えない文字（") + shown + "）を含みます"};
     }
-    i += length;
   }
   return std::nullopt;
 }
