@@ -1,6 +1,8 @@
 // The pages a sheet's print area breaks into, and where each cell of a page stands on the paper,
 // from the sheet's page setup: paper size and orientation, margins, centring, zoom or fitting to
 // pages, first page number and page order. Pages break between whole rows and columns.
+//
+// The header and footer margins are not used: the host's model holds no header or footer texts.
 #ifndef TARQUEL_PRINT_PAGE_LAYOUT_H_
 #define TARQUEL_PRINT_PAGE_LAYOUT_H_
 
@@ -20,6 +22,8 @@ struct PrintOptions {
   // new page, and when a block is larger than the paper the scale goes down until every block
   // fits, so that a test prints one page of paper per page of the test.
   int32_t rows_per_block = 0;
+  // The areas to print in place of the sheet's print area (a selection); empty: the print area.
+  std::vector<host::CellRect> areas;
 };
 
 struct SheetPage {
@@ -33,6 +37,11 @@ struct SheetPage {
   // row_top.back() the bottom of the last row (rows.size() + 1 values); column_left likewise.
   std::vector<double> row_top;
   std::vector<double> column_left;
+  // When the page setup prints headings: the row numbers stand in the strip heading_width wide
+  // left of column_left.front(), the column letters in the strip heading_height high above
+  // row_top.front() (points, scale applied); 0 when headings are not printed.
+  double heading_width = 0;
+  double heading_height = 0;
 };
 
 struct SheetLayout {
@@ -49,8 +58,20 @@ double ColumnWidthPoints(double width, int digit_pixels);
 // The pages of `sheet`'s print area (the used range when it has none). Throws PrintError when
 // there is nothing to print (no print area and no cells), or the print area lies outside the
 // sheet.
+//
+// Each area of the print area starts new pages. Pages at the bottom or right of an area that
+// would hold no cell at all are left out, so a print area far larger than what the sheet holds
+// gives the pages of what it holds. More than kMaxPages pages is refused.
 SheetLayout LayOutPages(const host::Worksheet& sheet, const PrintOptions& options,
                         FontCatalog& fonts);
+
+// The same, with the width of the standard font's digit given in pixels on a 96-dpi screen
+// instead of measured from the installed font.
+SheetLayout LayOutPages(const host::Worksheet& sheet, const PrintOptions& options,
+                        int digit_pixels);
+
+// The most pages one sheet may print; more is taken for a mistake in the print area.
+inline constexpr int kMaxPages = 10000;
 
 }  // namespace tarquel::print
 
