@@ -51,6 +51,11 @@ inline constexpr double kCellPaddingY = 1;
 CellTextLayout LayOutCellText(const host::Text& text, const host::CellFormat& format, double width,
                               double height, FontCatalog& fonts);
 
+// The same for a cell whose value is of `kind`, which general alignment needs: numbers go to
+// the right, Booleans and errors to the centre, text (and the form above) to the left.
+CellTextLayout LayOutCellText(const host::Text& text, const host::CellFormat& format, double width,
+                              double height, FontCatalog& fonts, host::ValueKind kind);
+
 }  // namespace tarquel::print
 
 #endif  // TARQUEL_PRINT_CELL_TEXT_LAYOUT_H_
