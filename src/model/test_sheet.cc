@@ -21,6 +21,16 @@ RowRole RoleOfRow(int32_t row, bool use_sheet40) {
   }
 }
 
+std::string PageOneSlotRows(RowRole role, bool use_sheet40) {
+  std::string address;
+  for (int32_t row = 1; row <= RowsPerPage(use_sheet40); ++row) {
+    if (RoleOfRow(row, use_sheet40) != role) continue;
+    if (!address.empty()) address += ",";
+    address += "A" + std::to_string(row) + ":T" + std::to_string(row);
+  }
+  return address;
+}
+
 std::string TestCode(std::string_view seed_text, int32_t first_group, int32_t last_group,
                      int32_t requested_groups) {
   return std::string(seed_text) + "[" + std::to_string(first_group) + "-" +

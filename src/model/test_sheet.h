@@ -41,6 +41,10 @@ inline constexpr int32_t PageFirstRow(int32_t page, bool use_sheet40) {
 enum class RowRole { kNumber, kQuestion, kAnswer, kBandSpacer, kPageFoot };
 RowRole RoleOfRow(int32_t row, bool use_sheet40);
 
+// The slot cells (columns A to T) of page 1's rows of `role`, as an address: the answer rows of
+// the 40 sheet are "A3:T3,A7:T7", of the 20 sheet "A3:T3".
+std::string PageOneSlotRows(RowRole role, bool use_sheet40);
+
 // The code printed on every page that makes the same test again: the seed text, then
 // "[first-last]" of the range, then the number of groups asked for.
 std::string TestCode(std::string_view seed_text, int32_t first_group, int32_t last_group,

@@ -44,16 +44,17 @@ void ANS_DEL(model::Body& body) {
   test.Select();
   const int32_t rows_per_page = model::RowsPerPage(body.use_sheet40);
   for (int32_t top = 0;; top += rows_per_page) {
-    if (top + 7 > test.RowCount() ||
-        test.Cells(top + 2, model::kLastSlotColumn).Value().AsText().empty()) {
+    const int32_t band = top / model::kRowsPerBand;
+    if (model::AnswerRow(band + 1) > test.RowCount() ||
+        test.Cells(model::QuestionRow(band), model::kLastSlotColumn).Value().AsText().empty()) {
       host::Worksheet& sheet = book.Sheets().Item(remembered_sheet);
       sheet.Select();
       sheet.Cells(remembered_row, remembered_column).Select();
       return;
     }
-    // Rows top + 3 and top + 7: both answer rows of a 40 page; on the 20 sheet this page's
-    // and the next page's.
-    for (int32_t row : {top + 3, top + 7}) {
+    // The answer rows of this band and the next: both of a 40 page; on the 20 sheet this
+    // page's and the next page's.
+    for (int32_t row : {model::AnswerRow(band), model::AnswerRow(band + 1)}) {
       host::Range answers = test.Range(test.Cells(row, 1), test.Cells(row, model::kLastSlotColumn));
       answers.Select();
       answers.ClearContents();

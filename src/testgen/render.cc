@@ -185,8 +185,8 @@ void ClearTestSheet(model::Body& body) {
         host::BorderIndex::kInsideHorizontal}) {
     all.Borders(index).SetLineStyle(host::LineStyle::kNone);
   }
-  const std::string below = body.use_sheet40 ? "9" : "5";
-  const std::string page_end = body.use_sheet40 ? "8" : "4";
+  const std::string page_end = std::to_string(model::RowsPerPage(body.use_sheet40));
+  const std::string below = std::to_string(model::PageFirstRow(2, body.use_sheet40));
   host::Range rest = sheet.Range("A" + below + ":U65536,A1:T" + page_end);
   rest.Select();
   rest.ClearContents();
@@ -196,7 +196,8 @@ void ClearTestSheet(model::Body& body) {
 void FormatAnswerRows(model::Body& body) {
   const std::string font = BankSheet(body).Range("D1").Font().Name();
   host::Worksheet& sheet = TestSheet(body);
-  host::Range answers = sheet.Range(body.use_sheet40 ? "A3:T3,A7:T7" : "A3:T3");
+  host::Range answers =
+      sheet.Range(model::PageOneSlotRows(model::RowRole::kAnswer, body.use_sheet40));
   answers.Select();
   answers.Font().SetName(font);
   answers.Borders(host::BorderIndex::kDiagonalDown).SetLineStyle(host::LineStyle::kNone);
