@@ -288,7 +288,11 @@ class Layouter {
     paragraph_count_ = paragraph + 1;
   }
 
-  // Shapes each piece once; lines are broken and placed from these glyphs at any scale.
+  // Shapes each piece once; lines are broken and placed from these glyphs at any scale. In
+  // top-to-bottom shaping HarfBuzz moves the pen along the vertical origins and its offsets lead
+  // from there to each glyph's horizontal origin (the vertical origin subtracted), which is what
+  // a painter draws from: they are used as they come. Vertical text is shaped a second time left
+  // to right to tell which glyphs are vertical forms.
   void Shape() {
     hb_buffer_t* buffer = hb_buffer_create();
     hb_buffer_t* upright = vertical_ ? hb_buffer_create() : nullptr;

@@ -48,6 +48,12 @@ inline constexpr double kCellPaddingY = 1;
 // `height` points whose format is `format` (its font is the font of characters no run covers).
 // Text orientation kVerticalText stacks the characters top to bottom, right to left by line;
 // any other rotation is laid out horizontally. An empty text gives an empty layout.
+//
+// Lines (and vertical columns) are 1.2 times their largest font size apart; an indent level is
+// 9 points; shrink to fit works only on text that does not wrap, and fits the longest line into
+// the cell's width, or in vertical text the longest column into its height. Vertical text is
+// centred across the cell under general alignment. Characters the font lacks are drawn from
+// Noto Sans CJK JP when it has them.
 CellTextLayout LayOutCellText(const host::Text& text, const host::CellFormat& format, double width,
                               double height, FontCatalog& fonts);
 
