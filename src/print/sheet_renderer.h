@@ -45,7 +45,22 @@ inline constexpr Rgb kGridlineColor{0.7, 0.7, 0.7};
 // borders and diagonals. A merged area is drawn as one cell, from its top-left cell, even when
 // only part of it lies in the block. Text is clipped to its cell, except horizontal text that is
 // neither wrapped nor shrunk, which runs into empty neighbours inside the block on the side it
-// flows to. Nothing is drawn outside the block's rectangle.
+// flows to (text of a cell outside the block does not run into it). Fills and text stay inside
+// the block's rectangle; lines on its outline are centred on it.
+//
+// Borders: each edge between two cells is drawn once, with the line of whichever cell sets it;
+// when both do, the heavier weight wins (a double line counts as thick), then at one weight a
+// double line, a continuous one, slanted dash-dot, dash, dash-dot, dash-dot-dot and dot in that
+// order; two lines alike in both give the upper or left cell's. Lines of one kind that meet end
+// to end are one stroke, so that their dashes run on, and each end reaches half the width of the
+// widest line crossing there, so that corners close. Widths at the sheet's size: hairline 0.35,
+// thin 0.75, medium 1.5, thick 2.25 points, times the scale, never under 0.25; a double line is
+// two thin strokes with a thin gap between.
+//
+// Fills: "solid" paints the foreground colour; the other patterns paint the blend of foreground
+// and background in the proportion of ink they carry (gray125 an eighth, lightGray a quarter,
+// mediumGray and the dark hatches a half, darkGray three quarters, ...); a gradient paints its
+// first colour.
 // REQUIRES: grid's edges have one value more than its rows and columns.
 void DrawCells(const host::Worksheet& sheet, const CellGrid& grid, const CellDrawing& drawing,
                FontCatalog& fonts, Painter& painter);

@@ -116,6 +116,9 @@ class PdfOutputTest : public testing::HostTest {
     At("B2").SetShrinkToFit(true);
     At("B2").Font().SetSize(20);
     At("B2").Characters(5, 3).Font().SetUnderline(host::Underline::kSingle);
+    At("A1").SetValue("No.1");  // a bold italic face the fonts lack, made up by cairo
+    At("A1").Font().SetBold(true);
+    At("A1").Font().SetItalic(true);
     sheet_->SetPrintArea("A1:C3");
   }
 
@@ -191,6 +194,7 @@ TEST_F(PdfOutputTest, VerticalQuestionPrintsAsSearchablePdfWithEmbeddedSubsets) 
     if (c != '\n' && c != ' ' && c != '\f') joined += c;
   }
   EXPECT_NE(joined.find(kQuestion), std::string::npos) << text;
+  EXPECT_NE(joined.find("No.1"), std::string::npos) << text;
 }
 
 TEST_F(PdfOutputTest, RasterShowsInkInTheQuestionCellAndUnbrokenBorders) {

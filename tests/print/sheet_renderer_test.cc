@@ -425,6 +425,18 @@ TEST_F(SheetRendererTest, TextIsClippedToItsCellUnlessItMayRunIntoEmptyNeighbour
   }
 }
 
+TEST_F(SheetRendererTest, LongestTextACellHoldsRunsNoFurtherThanThePage) {
+  std::string text;
+  for (int i = 0; i < 32767; ++i) text += static_cast<char>('a' + i % 26);
+  At("B2").SetValue(text);
+  const RecordingPainter p = Draw(Page());
+  ASSERT_FALSE(p.glyphs.empty());
+  for (const auto& g : p.glyphs) {
+    ASSERT_TRUE(g.clip.has_value());
+    EXPECT_EQ(*g.clip, (Rect{X(2), Y(2), X(6) - X(2), kRowHeight}));
+  }
+}
+
 TEST_F(SheetRendererTest, GridlinesSkipMergedAreasAndTextRunningOverThem) {
   sheet_->page_setup().print_gridlines = true;
   At("B2").SetValue("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
