@@ -102,19 +102,20 @@ std::vector<cairo_text_cluster_t> ClustersOf(std::string_view utf8, int glyphs) 
 }  // namespace
 
 std::vector<double> DashPattern(const Stroke& stroke) {
-  // Patterns in units of the line's width, never shorter than a point.
-  const double unit = std::max(stroke.width, 1.0);
+  // In units of the line's width, never less than a thin line's, as the window's painter draws
+  // them, so that screen and paper agree.
+  const double unit = std::max(stroke.width, 0.75);
   switch (stroke.dash) {
     case Dash::kSolid:
       break;
     case Dash::kDash:
-      return {4 * unit, 2 * unit};
+      return {3 * unit, unit};
     case Dash::kDot:
       return {unit, unit};
     case Dash::kDashDot:
-      return {4 * unit, 2 * unit, unit, 2 * unit};
+      return {3 * unit, unit, unit, unit};
     case Dash::kDashDotDot:
-      return {4 * unit, 2 * unit, unit, 2 * unit, unit, 2 * unit};
+      return {3 * unit, unit, unit, unit, unit, unit};
   }
   return {};
 }

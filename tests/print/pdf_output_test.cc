@@ -263,8 +263,9 @@ TEST(PdfPainterTest, PagesTakeTheirOwnSizes) {
 
 TEST(PdfPainterTest, DashPatternsScaleWithTheLineAndKeepAVisibleLength) {
   EXPECT_TRUE(DashPattern({0.75, {}, Dash::kSolid}).empty());
-  EXPECT_EQ(DashPattern({0.5, {}, Dash::kDot}), (std::vector<double>{1, 1}));
-  EXPECT_EQ(DashPattern({2, {}, Dash::kDash}), (std::vector<double>{8, 4}));
+  EXPECT_EQ(DashPattern({0.25, {}, Dash::kDot}), (std::vector<double>{0.75, 0.75}));
+  EXPECT_EQ(DashPattern({2, {}, Dash::kDash}), (std::vector<double>{6, 2}));
+  EXPECT_EQ(DashPattern({2, {}, Dash::kDashDot}), (std::vector<double>{6, 2, 2, 2}));
   EXPECT_EQ(DashPattern({2, {}, Dash::kDashDotDot}).size(), 6u);
 }
 
