@@ -35,8 +35,10 @@ struct WorkbookCommand {
   bool saves = true;
   std::optional<std::string> output = {};  // -o
   bool force = false;                      // save over another program's lock
-  // Runs once the workbook is saved, unless the command stopped: prints what was saved.
-  std::function<ExitStatus(Session&)> after_save = {};
+  // Runs just before the workbook is saved, once the command has run to its end and the save
+  // is known to be wanted: prints what is about to be saved. When it fails, the workbook is
+  // not saved, so that what the print would record is not recorded without it.
+  std::function<ExitStatus(Session&)> before_save = {};
 };
 
 // A file name as the history should keep it: absolute and without "." or "..".
@@ -82,6 +84,9 @@ std::optional<std::string> SaveTarget(Session& session, const WorkbookCommand& c
 // Saves what the command changed, where it belongs; says so, or why it could not.
 ExitStatus SaveChanges(Session& session, const WorkbookCommand& command, const Terminal& terminal) {
   if (!session.Changed()) {
+    if (command.before_save) {
+      if (const ExitStatus status = command.before_save(session); status != kExitOk) return status;
+    }
     if (command.output) {
       terminal.out << "Nothing changed: " << *command.output << " was not written.\n";
     }
@@ -101,6 +106,14 @@ ExitStatus SaveChanges(Session& session, const WorkbookCommand& command, const T
                    << ").\nClose it there and run the command again, or give --force to save "
                       "anyway.\n";
       return kExitFile;
+    }
+  }
+  if (command.before_save) {
+    if (const ExitStatus status = command.before_save(session); status != kExitOk) {
+      terminal.err << "Not saved: the PDF was not written, so " << path
+                   << " was not written either and the test is not recorded; run the command "
+                      "again once the PDF can be written.\n";
+      return status;
     }
   }
   try {
@@ -165,22 +178,53 @@ ExitStatus RunOnWorkbook(TerminalUi& ui, host::Platform& platform, const Workboo
     if (command.saves) SayNotSaved(session, terminal);
     status = kExitStopped;
   }
-  if (status == kExitOk && command.after_save) status = command.after_save(session);
   EndSession(session, terminal);
   return status;
 }
 
-// Prints `sheet_name` of the session's workbook to `pdf_path`.
-bool PrintPdf(Session& session, const std::string& sheet_name, const std::string& pdf_path,
-              const Terminal& terminal) {
-  const std::optional<app::PdfError> error =
-      app::PrintSheetToPdf(*session.workbook(), sheet_name, FullPath(pdf_path), session.platform());
-  if (error) {
-    terminal.err << error->message << "\n";
-    return false;
+// True when `a` and `b` name the same file, through links too.
+bool SameFile(const std::string& a, const std::string& b) {
+  if (FullPath(a) == FullPath(b)) return true;
+  std::error_code ignored;
+  return std::filesystem::equivalent(a, b, ignored);
+}
+
+// Prints `sheets` of the session's workbook into one PDF file at `pdf_path` and says what was
+// printed, or why nothing was: kExitFile when the file could not be written, kExitStopped when
+// a sheet could not be printed.
+ExitStatus PrintPdf(host::Platform& platform, const std::vector<const host::Worksheet*>& sheets,
+                    const std::string& pdf_path, const Terminal& terminal) {
+  const host::Workbook& book = sheets.front()->workbook();
+  const std::string workbook = book.FullName();
+  if (!book.Path().empty() && SameFile(pdf_path, workbook)) {
+    terminal.err << "Not printed: " << pdf_path << " is the workbook " << workbook
+                 << " itself; give the PDF another name.\n";
+    return kExitFile;
   }
-  terminal.out << "Printed " << sheet_name << " to " << pdf_path << "\n";
-  return true;
+  const app::PrintResult result = app::PrintSheetsToPdf(sheets, FullPath(pdf_path), platform);
+  if (result.error) {
+    terminal.err << TerminalText(result.error->message) << "\n";
+    return result.error->file_problem ? kExitFile : kExitStopped;
+  }
+  for (const std::string& note : result.notes) {
+    terminal.err << "note: " << TerminalText(note) << "\n";
+  }
+  std::string names;
+  for (const host::Worksheet* sheet : sheets) names += (names.empty() ? "" : ", ") + sheet->Name();
+  terminal.out << "Printed " << names << " to " << pdf_path << " (" << result.pages
+               << (result.pages == 1 ? " page)\n" : " pages)\n");
+  return kExitOk;
+}
+
+ExitStatus PrintPdf(Session& session, const std::string& sheet_name, const std::string& pdf_path,
+                    const Terminal& terminal) {
+  const host::Worksheet* sheet = session.workbook()->FindSheet(sheet_name);
+  if (sheet == nullptr) {
+    terminal.err << "\"" << session.workbook()->Name() << "\" has no sheet \"" << sheet_name
+                 << "\" to print.\n";
+    return kExitStopped;
+  }
+  return PrintPdf(session.platform(), std::vector{sheet}, pdf_path, terminal);
 }
 
 // --- make-test --------------------------------------------------------------------------------
@@ -283,8 +327,9 @@ ExitStatus MakeTest(const Invocation& inv, TerminalUi& ui, host::Platform& platf
                       << summary.questions << " questions, test code " << summary.code << "\n";
   };
   if (inv.pdf) {
-    command.after_save = [&](Session& session) {
-      return PrintPdf(session, summary.sheet, *inv.pdf, ui.terminal()) ? kExitOk : kExitFile;
+    // Printed before the save: a test whose PDF is missing is not counted as set.
+    command.before_save = [&](Session& session) {
+      return PrintPdf(session, summary.sheet, *inv.pdf, ui.terminal());
     };
   }
   return RunOnWorkbook(ui, platform, command);
@@ -409,6 +454,83 @@ ExitStatus Furigana(const Invocation& inv, TerminalUi& ui, host::Platform& platf
   return OnSelectedCell(inv, ui, platform, "M_Edit_Furigana");
 }
 
+// --- print and answer-key ---------------------------------------------------------------------
+
+// The sheet `print` prints: the one --sheet names, else the test sheet in use, else the active
+// sheet. UsageError for a name the workbook has no sheet of, naming those it has.
+const host::Worksheet& SheetToPrint(Session& session, const Invocation& inv) {
+  host::Workbook& book = *session.workbook();
+  if (!inv.sheet) {
+    session.ActivateTestSheet(std::nullopt);
+    return book.ActiveSheet();
+  }
+  if (const host::Worksheet* sheet = book.FindSheet(*inv.sheet)) return *sheet;
+  std::string names;
+  for (int index = 1; index <= book.SheetCount(); ++index) {
+    names += (index == 1 ? "\"" : ", \"") + book.SheetAt(index).Name() + "\"";
+  }
+  throw UsageError("\"" + book.Name() + "\" has no sheet named \"" + *inv.sheet +
+                   "\"; its sheets are " + names);
+}
+
+// BANK's name with .pdf, in BANK's folder.
+std::string PdfBesideWorkbook(const host::Workbook& book) {
+  if (book.Path().empty()) {
+    throw UsageError("\"" + book.Name() +
+                     "\" has never been saved, so there is no folder to print beside it: give -o "
+                     "OUT.pdf");
+  }
+  return std::filesystem::path(book.FullName()).replace_extension(".pdf").string();
+}
+
+// Prints `sheet` on the printer named `printer`.
+ExitStatus PrintOnPrinter(const host::Worksheet& sheet, const std::string& printer,
+                          const Terminal& terminal) {
+  const app::PrintResult result = app::PrintSheetsOnPrinter({&sheet}, printer);
+  if (result.error) {
+    terminal.err << "Not printed: " << TerminalText(result.error->message) << "\n";
+    return kExitStopped;
+  }
+  for (const std::string& note : result.notes) {
+    terminal.err << "note: " << TerminalText(note) << "\n";
+  }
+  terminal.out << "Printed " << sheet.Name() << " on " << printer << " (" << result.pages
+               << (result.pages == 1 ? " page)\n" : " pages)\n");
+  return kExitOk;
+}
+
+ExitStatus Print(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  ExitStatus printed = kExitOk;
+  WorkbookCommand command{.saves = false};
+  command.run = [&](Session& session) {
+    const host::Worksheet& sheet = SheetToPrint(session, inv);
+    if (inv.printer) {
+      printed = PrintOnPrinter(sheet, *inv.printer, ui.terminal());
+      return;
+    }
+    const std::string pdf = inv.pdf ? *inv.pdf : PdfBesideWorkbook(*session.workbook());
+    printed = PrintPdf(session.platform(), std::vector{&sheet}, pdf, ui.terminal());
+  };
+  const ExitStatus status = RunOnWorkbook(ui, platform, command);
+  return status == kExitOk ? printed : status;
+}
+
+// The answers are shown on the loaded workbook only, and it is never saved: the file keeps the
+// test as the students get it.
+ExitStatus AnswerKey(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  ExitStatus printed = kExitOk;
+  WorkbookCommand command{.saves = false};
+  command.run = [&](Session& session) {
+    if (!ActivateTestSheetOrSay(session, inv, ui)) return;
+    session.RunMacro("M_InPutAns");  // 解答表示
+    if (ui.stopped()) return;
+    const host::Worksheet* sheet = &session.workbook()->ActiveSheet();
+    printed = PrintPdf(session.platform(), std::vector{sheet}, *inv.pdf, ui.terminal());
+  };
+  const ExitStatus status = RunOnWorkbook(ui, platform, command);
+  return status == kExitOk ? printed : status;
+}
+
 // --- paper ------------------------------------------------------------------------------------
 
 void PrintPaperValues(paper::PrintForm& form, std::ostream& out) {
@@ -458,14 +580,13 @@ ExitStatus Paper(const Invocation& inv, TerminalUi& ui, host::Platform& platform
       throw UsageError("paper has no setting \"" + key + "\"; the keys are" + keys);
     }
   }
-  bool printed = true;
+  ExitStatus printed = kExitOk;
   WorkbookCommand command{.output = inv.output, .force = inv.force};
   command.run = [&](Session& session) {
     if (inv.pdf) {
       ui.SetPrintPreview([&](const std::vector<host::Worksheet*>& sheets) {
-        for (const host::Worksheet* sheet : sheets) {
-          printed = PrintPdf(session, sheet->Name(), *inv.pdf, ui.terminal()) && printed;
-        }
+        printed =
+            PrintPdf(session.platform(), {sheets.begin(), sheets.end()}, *inv.pdf, ui.terminal());
       });
     }
     if (!ActivateTestSheetOrSay(session, inv, ui)) return;
@@ -473,7 +594,7 @@ ExitStatus Paper(const Invocation& inv, TerminalUi& ui, host::Platform& platform
     session.RunMacro("M_SetPaper");
   };
   const ExitStatus status = RunOnWorkbook(ui, platform, command);
-  return status == kExitOk && !printed ? kExitFile : status;
+  return status == kExitOk ? printed : status;
 }
 
 // --- kanji grades -----------------------------------------------------------------------------
@@ -563,6 +684,23 @@ ExitStatus Macro(const Invocation& inv, TerminalUi& ui, host::Platform& platform
   return RunOnWorkbook(ui, platform, command);
 }
 
+// The print preview at a terminal: the person names a PDF file to print the sheets to, as the
+// preview cannot be shown here; without a terminal it is only announced.
+void PreviewAtTerminal(TerminalUi& ui, host::Platform& platform,
+                       const std::vector<host::Worksheet*>& sheets) {
+  const Terminal& terminal = ui.terminal();
+  std::string names;
+  for (const host::Worksheet* sheet : sheets) names += (names.empty() ? "" : ", ") + sheet->Name();
+  if (!terminal.interactive || sheets.empty()) {
+    terminal.out << "(print preview of " << names << ": paper --preview OUT.pdf prints it)\n";
+    return;
+  }
+  const std::optional<std::string> path =
+      terminal.Ask("Print preview of " + names + ": PDF file to print it to (empty to skip): ");
+  if (!path || path->empty()) return;
+  PrintPdf(platform, {sheets.begin(), sheets.end()}, *path, terminal);
+}
+
 bool OpensBank(Command command) {
   return command != Command::kNewBank && command != Command::kHistory &&
          command != Command::kVersion && command != Command::kHelp;
@@ -577,6 +715,9 @@ ExitStatus RunCommand(const Invocation& inv, const Terminal& terminal, host::Pla
   }
   TerminalUi ui(terminal);
   ui.QueueAnswers(inv.answers);
+  ui.SetPrintPreview([&ui, &platform](const std::vector<host::Worksheet*>& sheets) {
+    PreviewAtTerminal(ui, platform, sheets);
+  });
   if (OpensBank(inv.command)) ScriptOpening(ui, inv);
   switch (inv.command) {
     case Command::kMakeTest:
@@ -607,6 +748,10 @@ ExitStatus RunCommand(const Invocation& inv, const Terminal& terminal, host::Pla
       return Version(ui, platform);
     case Command::kMacro:
       return Macro(inv, ui, platform);
+    case Command::kPrint:
+      return Print(inv, ui, platform);
+    case Command::kAnswerKey:
+      return AnswerKey(inv, ui, platform);
     case Command::kHelp:
       break;
   }

@@ -74,7 +74,9 @@ const std::vector<CommandSpec>& Commands() {
        "Opens BANK, makes its question bank sheet active and runs 漢字テスト作成. Each option\n"
        "is typed into the test creation dialog and checked when it is left, as the dialog\n"
        "does; an option left out keeps what the dialog loaded (the last test's choices).\n"
-       "Then 作成 and 閉じる are pressed and the workbook is saved.\n\n"
+       "Then 作成 and 閉じる are pressed and the workbook is saved. With --pdf the test\n"
+       "sheet is printed first: when the PDF cannot be written, the workbook is not saved\n"
+       "either, so the questions are not counted as set and a second run counts them once.\n\n"
        "  --range FIRST-LAST   the question groups to choose from (出題範囲)\n"
        "  --count N            how many groups to set (出題数)\n"
        "  --code CODE          the random code (乱数コード); the same code, range and count\n"
@@ -84,7 +86,8 @@ const std::vector<CommandSpec>& Commands() {
        "  --exclude-set        一度出題された問題を除く (--no-exclude-set: untick it)\n"
        "  --must-appear        「必出」問題を考慮する (--no-must-appear: untick it)\n"
        "  -o OUT.xlsx          save to OUT.xlsx instead of in place\n"
-       "  --pdf OUT.pdf        also print the test sheet to OUT.pdf\n\n"
+       "  --pdf OUT.pdf        also print the test sheet to OUT.pdf, one sheet of A4 for\n"
+       "                       each page of the test\n\n"
        "Example: tarquel make-test bank.xlsx --range 1-40 --count 20 --code 2024 --per-page 40",
        {{"--range", true,
          [](Invocation& inv, const std::string& value) {
@@ -108,6 +111,24 @@ const std::vector<CommandSpec>& Commands() {
         Force(),
         {"--pdf", true, Store(&Invocation::pdf)}},
        {"[BANK]"}},
+      {"print",
+       Command::kPrint,
+       "[BANK] [--sheet NAME] [-o OUT.pdf] [--printer NAME]",
+       "print a sheet to PDF or on a printer",
+       "Prints a sheet of BANK as its print area and page setup say: a test sheet one sheet\n"
+       "of paper for each page of the test. The workbook is never changed or saved.\n\n"
+       "  --sheet NAME      the sheet to print; without it, the test sheet in use (the one\n"
+       "                    the workbook shows, else the only one it has, else the one the\n"
+       "                    last test was made on), and in a workbook without a test sheet\n"
+       "                    the sheet it shows\n"
+       "  -o OUT.pdf        the PDF file to write; without it, BANK's name with .pdf, in\n"
+       "                    BANK's folder\n"
+       "  --printer NAME    print on the printer NAME instead of to a PDF file\n\n"
+       "Example: tarquel print bank.xlsx --sheet 'テスト用紙 【20】' -o test20.pdf",
+       {{"--sheet", true, Store(&Invocation::sheet)},
+        {"-o", true, Store(&Invocation::pdf)},
+        {"--printer", true, Store(&Invocation::printer)}},
+       {"[BANK]"}},
       {"show-answers",
        Command::kShowAnswers,
        "[BANK] [--per-page 20|40] [-o OUT.xlsx]",
@@ -124,6 +145,16 @@ const std::vector<CommandSpec>& Commands() {
        "Runs 解答消去 on the test sheet of --per-page, or on the test sheet in use.\n\n"
        "Example: tarquel erase-answers bank.xlsx",
        {PerPage(), Output(), Force()},
+       {"[BANK]"}},
+      {"answer-key",
+       Command::kAnswerKey,
+       "[BANK] [--per-page 20|40] -o KEY.pdf",
+       "print the test sheet with its answers, without saving them",
+       "Runs 解答表示 on the test sheet of --per-page (or the one in use), as show-answers\n"
+       "does, and prints the sheet with the answers to KEY.pdf. The workbook is not saved:\n"
+       "its file stays as it was, and the sheet the students get has no answers on it.\n\n"
+       "Example: tarquel answer-key bank.xlsx --per-page 40 -o key.pdf",
+       {PerPage(), {"-o", true, Store(&Invocation::pdf)}},
        {"[BANK]"}},
       {"mark-wrong",
        Command::kMarkWrong,
@@ -315,6 +346,18 @@ void CheckRequired(const CommandSpec& spec, std::size_t given, const Invocation&
   if (needs_cell && inv.cells.empty()) {
     throw UsageError(std::string(spec.name) + " needs " +
                      (spec.command == Command::kKanjiGrade ? "--cells" : "--cell"));
+  }
+  if (spec.command == Command::kAnswerKey && !inv.pdf) {
+    throw UsageError("answer-key needs -o KEY.pdf, the file to print the answer key to");
+  }
+  if (spec.command == Command::kPrint && inv.pdf && inv.printer) {
+    throw UsageError("print takes either -o OUT.pdf or --printer NAME, not both");
+  }
+  if (inv.pdf && inv.pdf->empty()) {
+    throw UsageError(std::string(spec.name) + ": the name of the PDF file to write is empty");
+  }
+  if (inv.printer && inv.printer->empty()) {
+    throw UsageError("--printer needs the name of a printer");
   }
 }
 

@@ -34,6 +34,8 @@ enum class Command {
   kHistory,
   kVersion,
   kMacro,
+  kPrint,
+  kAnswerKey,
 };
 
 enum class ReportKind { kWrong, kMust, kDuplicates };
@@ -47,7 +49,7 @@ struct Invocation {
   std::string bank = {};
   bool sample = false;                     // --sample: open the sample workbook of the data folder
   std::optional<std::string> output = {};  // -o: save here instead of in place
-  std::optional<std::string> pdf = {};     // --pdf, --preview
+  std::optional<std::string> pdf = {};     // --pdf, --preview; -o of print and answer-key
 
   // make-test: the texts typed into the dialog's boxes, and the options to set.
   std::optional<std::string> first_group = {};
@@ -66,10 +68,12 @@ struct Invocation {
   std::optional<std::string> reading = {};                         // furigana
   std::vector<std::pair<std::string, std::string>> settings = {};  // paper --set KEY=VALUE
   bool reset = false;                                              // paper
-  bool force = false;      // save even where another program holds the workbook open
-  bool missing = false;    // kanji-grade
-  bool clear = false;      // history
-  std::string macro = {};  // macro NAME
+  bool force = false;                     // save even where another program holds the workbook open
+  bool missing = false;                   // kanji-grade
+  bool clear = false;                     // history
+  std::string macro = {};                 // macro NAME
+  std::optional<std::string> sheet = {};  // print --sheet
+  std::optional<std::string> printer = {};  // print --printer
 
   std::vector<bool> answers = {};  // --yes (true) and --no (false), in order
 };

@@ -58,6 +58,19 @@ TEST(InvocationTest, EachCommandReadsItsOwnArguments) {
   EXPECT_TRUE(sample.sample);
   EXPECT_TRUE(sample.missing);
 
+  // print and answer-key write a PDF with -o; no workbook is saved.
+  Invocation print =
+      ParseArguments({"print", "b.xlsx", "--sheet", "テスト用紙 【20】", "-o", "t.pdf"});
+  EXPECT_EQ(print.command, Command::kPrint);
+  EXPECT_EQ(print.sheet, "テスト用紙 【20】");
+  EXPECT_EQ(print.pdf, "t.pdf");
+  EXPECT_FALSE(print.output.has_value());
+  EXPECT_EQ(ParseArguments({"print", "--sample", "--printer", "lp0"}).printer, "lp0");
+  Invocation key = ParseArguments({"answer-key", "b.xlsx", "--per-page", "20", "-o", "k.pdf"});
+  EXPECT_EQ(key.command, Command::kAnswerKey);
+  EXPECT_EQ(key.per_page40, false);
+  EXPECT_EQ(key.pdf, "k.pdf");
+
   EXPECT_EQ(ParseArguments({"help", "paper"}).help_topic, "paper");
   EXPECT_EQ(ParseArguments({"jump", "--help"}).command, Command::kHelp);
   EXPECT_EQ(ParseArguments({"new-bank", "--", "-odd.xlsx"}).bank, "-odd.xlsx");
@@ -82,6 +95,12 @@ TEST(InvocationTest, AWrongCommandLineSaysWhatIsWrong) {
       {{"paper", "--set", "=3"}, "--set takes KEY=VALUE"},
       {{"history", "--clear=yes"}, "--clear takes no value"},
       {{"help", "nothing"}, "unknown command \"nothing\""},
+      {{"answer-key", "b.xlsx"}, "answer-key needs -o KEY.pdf"},
+      {{"print", "-o", "a.pdf", "--printer", "lp0"}, "either -o OUT.pdf or --printer NAME"},
+      {{"print", "--printer="}, "--printer needs the name of a printer"},
+      {{"make-test", "--pdf", ""}, "the name of the PDF file to write is empty"},
+      {{"print", "--pdf", "a.pdf"}, "print has no option --pdf"},
+      {{"answer-key", "-o", "k.pdf", "--sheet", "A"}, "answer-key has no option --sheet"},
   };
   for (const auto& [args, message] : cases) {
     try {
@@ -95,9 +114,9 @@ TEST(InvocationTest, AWrongCommandLineSaysWhatIsWrong) {
 
 TEST(InvocationTest, HelpCoversEveryCommand) {
   const std::string overview = OverviewHelp();
-  for (const char* name :
-       {"make-test", "show-answers", "erase-answers", "mark-wrong", "mark-must", "jump", "report",
-        "furigana", "paper", "kanji-grade", "new-bank", "history", "version", "macro"}) {
+  for (const char* name : {"make-test", "show-answers", "erase-answers", "mark-wrong", "mark-must",
+                           "jump", "report", "furigana", "paper", "kanji-grade", "new-bank",
+                           "history", "version", "macro", "print", "answer-key"}) {
     EXPECT_THAT(overview, HasSubstr(std::string("  ") + name + " ")) << name;
     const std::string help = CommandHelp(name);
     EXPECT_THAT(help, HasSubstr(std::string("Usage: tarquel ") + name)) << name;

@@ -1,17 +1,19 @@
-// Printing a test sheet to PDF: the font sizes stacked text shrinks to, what is handed to
-// LibreOffice and what becomes of its failures, and whole conversions of generated tests read
-// back with poppler's tools.
+// Printing sheets to PDF files with the project's printer: generated tests read back with
+// poppler's tools (one sheet of paper per page of the test, every question whole in its cell,
+// where the printer's own page layout puts it), which sheets print as tests, and what becomes of
+// a sheet that cannot be printed or a file that cannot be written.
 #include "tarquel/print_pdf.h"
 
 #include <stdio.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -19,83 +21,20 @@
 #include <vector>
 
 #include "datafiles/sample_workbook.h"
-#include "host/application.h"
 #include "host/platform/memory_platform.h"
 #include "host/platform/posix_platform.h"
+#include "host/range.h"
 #include "host/xlsx/fingerprint.h"
-#include "host/xlsx/xlsx_files.h"
-#include "model/bank_sheet.h"
 #include "model/test_sheet.h"
-#include "support/scripted_ui.h"
+#include "print/font_catalog.h"
+#include "print/page_layout.h"
+#include "support/host_fixture.h"
 #include "testgen/generation_fixture.h"
 
 namespace tarquel::app {
 namespace {
 
-std::string Repeat(const std::string& piece, int times) {
-  std::string text;
-  for (int i = 0; i < times; ++i) text += piece;
-  return text;
-}
-
-// --- Shrinking stacked text --------------------------------------------------------------------
-
-TEST(ShrunkVerticalFontSizeTest, TextThatFitsKeepsItsSize) {
-  const struct {
-    const char* name;
-    std::string text;
-    double size;
-    double height;
-  } cases[] = {
-      {"ten kanji at 12 points in 190", Repeat("漢", 10), 12, 190},
-      {"fifteen at 12 points in 190", Repeat("漢", 15), 12, 190},
-      {"an answer at 30 points in 90", "会心", 30, 90},
-      {"empty", "", 12, 10},
-      {"no cell height, nothing to fit", "", 12, 0},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ShrunkVerticalFontSize(c.text, c.size, c.height), c.size) << c.name;
-  }
-}
-
-TEST(ShrunkVerticalFontSizeTest, LongerTextShrinksJustEnoughToFitTheCell) {
-  // 40 characters at 12 points stand 480 points tall: in 190 points they must come down below
-  // 190 / 40, leaving the cell's padding, and not much further.
-  const std::string forty = Repeat("漢", 40);
-  const double shrunk = ShrunkVerticalFontSize(forty, 12, 190);
-  EXPECT_LT(shrunk * 40, 190);
-  EXPECT_GT(shrunk * 40, 190 * 0.93);
-  // Sixteen characters at 12 points are 192 points: just too tall for 190.
-  EXPECT_LT(ShrunkVerticalFontSize(Repeat("漢", 16), 12, 190), 12);
-  // Twice the text, half the size; twice the cell, twice the size, up to steps of a tenth.
-  EXPECT_NEAR(ShrunkVerticalFontSize(forty + forty, 12, 190), shrunk / 2, 0.15);
-  EXPECT_NEAR(ShrunkVerticalFontSize(forty, 12, 380), 2 * shrunk, 0.25);
-  // Once shrinking, the size is the cell's, whatever the font was; a small font stays.
-  EXPECT_EQ(ShrunkVerticalFontSize(forty, 30, 190), shrunk);
-  EXPECT_EQ(ShrunkVerticalFontSize(forty, 3, 190), 3);
-  // Never below the host's smallest size.
-  EXPECT_EQ(ShrunkVerticalFontSize(Repeat("漢", 1000), 12, 190), 1);
-}
-
-TEST(ShrunkVerticalFontSizeTest, EveryCharacterStandsOnALineOfItsOwn) {
-  const double full = ShrunkVerticalFontSize(Repeat("Ａ", 40), 12, 190);
-  ASSERT_LT(full, 12);
-  // Half-width letters and kana are narrower, not lower: forty of them need the room of forty
-  // full-width ones, or LibreOffice cuts the last half of them off.
-  EXPECT_EQ(ShrunkVerticalFontSize(Repeat("A", 40), 12, 190), full);
-  EXPECT_EQ(ShrunkVerticalFontSize(Repeat("ｱ", 40), 12, 190), full);
-  EXPECT_EQ(ShrunkVerticalFontSize(Repeat("1", 20) + Repeat("漢", 20), 12, 190), full);
-  // A combining sound mark belongs to the kana before it: が written as か and ゙.
-  EXPECT_EQ(ShrunkVerticalFontSize(Repeat("か\u3099", 40), 12, 190), full);
-  // Bytes that are not UTF-8 are each taken for a character rather than read past.
-  EXPECT_EQ(ShrunkVerticalFontSize(std::string(40, '\xff'), 12, 190), full);
-  // A line break starts a new column: two columns of 20 are as tall as one.
-  const std::string twenty = Repeat("字", 20);
-  EXPECT_EQ(ShrunkVerticalFontSize(twenty + "\n" + twenty, 12, 190),
-            ShrunkVerticalFontSize(twenty, 12, 190));
-}
-
-// --- Helpers for printing ----------------------------------------------------------------------
+// --- Reading PDF files back -------------------------------------------------------------------
 
 // A folder of its own under the system's temporary folder, removed at the end.
 class ScratchFolder {
@@ -118,31 +57,11 @@ class ScratchFolder {
   std::string path_;
 };
 
-// Sets an environment variable for the life of this, then puts the old value back.
-class EnvironmentOverride {
- public:
-  EnvironmentOverride(std::string name, const std::string& value) : name_(std::move(name)) {
-    if (const char* old = getenv(name_.c_str())) old_ = old;
-    setenv(name_.c_str(), value.c_str(), 1);
-  }
-  EnvironmentOverride(const EnvironmentOverride&) = delete;
-  EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
-  ~EnvironmentOverride() {
-    if (old_) {
-      setenv(name_.c_str(), old_->c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
-
 bool OnPath(const std::string& program) {
   return system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
+
+bool HavePoppler() { return OnPath("pdftotext") && OnPath("pdfinfo"); }
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
@@ -165,17 +84,16 @@ std::string ReadBytes(const std::string& path) {
   return bytes.str();
 }
 
-void WriteExecutable(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-  chmod(path.c_str(), 0755);
-}
-
-std::vector<std::string> FolderEntries(const std::string& path) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path)) {
-    names.push_back(entry.path().filename().string());
+// The size of every page of a PDF in points, as pdfinfo gives them.
+std::vector<std::pair<double, double>> PageSizes(const std::string& pdf_path) {
+  const std::string info = Output("pdfinfo -f 1 -l 9999 " + Quoted(pdf_path));
+  std::vector<std::pair<double, double>> sizes;
+  const std::regex size("Page +[0-9]+ size: +([0-9.]+) x ([0-9.]+)");
+  for (auto it = std::sregex_iterator(info.begin(), info.end(), size); it != std::sregex_iterator();
+       ++it) {
+    sizes.emplace_back(std::stod(it->str(1)), std::stod(it->str(2)));
   }
-  return names;
+  return sizes;
 }
 
 // One word of `pdftotext -bbox`: a glyph of stacked text, or a run of horizontal text.
@@ -218,48 +136,36 @@ std::vector<std::vector<PdfWord>> PdfWords(const std::string& pdf_path) {
   return pages;
 }
 
-// The columns of stacked text on a page: glyphs one below the other, each column read top to
-// bottom, with the centre of its lowest glyph.
-struct StackedColumn {
-  std::string text;
-  double lowest_center = 0;
+struct Box {
+  double left, top, right, bottom;
 };
 
-std::vector<StackedColumn> StackedColumns(const std::vector<PdfWord>& words) {
-  // Glyphs of one column share their horizontal place, give or take the offset of punctuation.
-  std::vector<PdfWord> sorted = words;
-  std::sort(sorted.begin(), sorted.end(),
-            [](const PdfWord& a, const PdfWord& b) { return a.CenterX() < b.CenterX(); });
-  std::vector<std::vector<PdfWord>> by_x;
-  double start = -1000;
-  for (const PdfWord& word : sorted) {
-    if (word.CenterX() - start > 8) {
-      by_x.emplace_back();
-      start = word.CenterX();
-    }
-    by_x.back().push_back(word);
-  }
-  std::vector<StackedColumn> columns;
-  for (std::vector<PdfWord>& glyphs : by_x) {
-    std::sort(glyphs.begin(), glyphs.end(),
-              [](const PdfWord& a, const PdfWord& b) { return a.y0 < b.y0; });
-    // A gap wider than a glyph ends a column: the next one stands in another band.
-    double previous_bottom = -1000;
-    for (const PdfWord& glyph : glyphs) {
-      if (glyph.y0 - previous_bottom > glyph.y1 - glyph.y0) columns.emplace_back();
-      columns.back().text += glyph.text;
-      columns.back().lowest_center = glyph.CenterY();
-      previous_bottom = glyph.y1;
-    }
-  }
-  return columns;
+// The cell (row, column) on a page of the printer's layout, in points on the paper.
+std::optional<Box> CellBox(const print::SheetPage& page, int32_t row, int32_t column) {
+  const auto r = std::find(page.rows.begin(), page.rows.end(), row);
+  const auto c = std::find(page.columns.begin(), page.columns.end(), column);
+  if (r == page.rows.end() || c == page.columns.end()) return std::nullopt;
+  const std::size_t ri = r - page.rows.begin();
+  const std::size_t ci = c - page.columns.begin();
+  return Box{page.column_left[ci], page.row_top[ri], page.column_left[ci + 1],
+             page.row_top[ri + 1]};
 }
 
-const PdfWord* FindWord(const std::vector<PdfWord>& words, const std::string& text) {
-  for (const PdfWord& word : words) {
-    if (word.text == text) return &word;
-  }
-  return nullptr;
+// The words whose centres lie in `box`, read top to bottom (stacked text), left to right in a
+// line.
+std::string TextIn(const std::vector<PdfWord>& words, const Box& box) {
+  std::vector<PdfWord> inside;
+  std::copy_if(words.begin(), words.end(), std::back_inserter(inside), [&](const PdfWord& word) {
+    return word.CenterX() > box.left && word.CenterX() < box.right && word.CenterY() > box.top &&
+           word.CenterY() < box.bottom;
+  });
+  std::stable_sort(inside.begin(), inside.end(), [](const PdfWord& a, const PdfWord& b) {
+    return a.CenterY() + 1 < b.CenterY() ||
+           (std::abs(a.CenterY() - b.CenterY()) <= 1 && a.x0 < b.x0);
+  });
+  std::string text;
+  for (const PdfWord& word : inside) text += word.text;
+  return text;
 }
 
 // --- Printing a generated test -----------------------------------------------------------------
@@ -273,12 +179,10 @@ class PrintPdfTest : public testing::GenerationTest {
     StartUp();
   }
 
-  static bool HaveOffice() { return OnPath("soffice") || OnPath("libreoffice"); }
-  static bool HavePoppler() { return OnPath("pdftotext") && OnPath("pdfinfo"); }
-
-  // Prints the test sheet to a PDF file and checks what every print must show: one PDF
-  // page per page of the test, on each its page number, the test code, and every question of
-  // the page whole, in one column, inside its cell; and the workbook as it was.
+  // Prints the test sheet to a PDF file and checks what every print of a test must show: one
+  // sheet of A4 across for each page of the test, each holding that page's rows; on each its
+  // page number and test code in the side column, and every question whole in its own cell,
+  // where the printer's layout puts the cell; and the workbook as it was.
   void PrintAndCheck(bool sheet40) {
     host::Worksheet* test = Sheet(sheet40);
     ASSERT_NE(test, nullptr);
@@ -286,74 +190,59 @@ class PrintPdfTest : public testing::GenerationTest {
     ScratchFolder folder;
     host::PosixPlatform platform;
     const std::string pdf_path = folder.path() + "/テスト 用紙.pdf";
-    const std::optional<PdfError> error =
+    const PrintResult result =
         PrintSheetToPdf(*book_, std::string(model::TestSheetName(sheet40)), pdf_path, platform);
-    ASSERT_FALSE(error) << error->message;
+    ASSERT_FALSE(result.error) << result.error->message;
     EXPECT_EQ(host::xlsx::WorkbookFingerprint(*book_), before) << "the workbook is not changed";
     EXPECT_EQ(ReadBytes(pdf_path).substr(0, 5), "%PDF-");
 
     const int pages = body().generation.test_page_count;
-    std::smatch match;
-    const std::string info = Output("pdfinfo " + Quoted(pdf_path));
-    EXPECT_TRUE(std::regex_search(info, match, std::regex("Pages:\\s+(\\d+)"))) << info;
-    EXPECT_EQ(match.empty() ? 0 : std::stoi(match.str(1)), pages)
-        << "one page of paper for each page of the test, and none for the bank";
+    EXPECT_EQ(result.pages, pages);
+    const std::vector<std::pair<double, double>> sizes = PageSizes(pdf_path);
+    EXPECT_EQ(static_cast<int>(sizes.size()), pages);
+    for (const auto& [width, height] : sizes) {
+      EXPECT_NEAR(width, 841.89, 0.01) << "A4 across";
+      EXPECT_NEAR(height, 595.28, 0.01) << "A4 across";
+    }
 
+    print::FontCatalog fonts;
+    const print::SheetLayout layout = print::LayOutPages(*test, PrintOptionsFor(*test), fonts);
+    ASSERT_EQ(static_cast<int>(layout.pages.size()), pages);
     const std::vector<std::vector<PdfWord>> words = PdfWords(pdf_path);
-    EXPECT_EQ(static_cast<int>(words.size()), pages);
+    ASSERT_EQ(static_cast<int>(words.size()), pages);
     const int32_t rows_per_page = model::RowsPerPage(sheet40);
     const std::string code = test->Cells(rows_per_page, model::kSideColumn).Text();
-    EXPECT_NE(code, "");
-    for (int page = 1; page <= std::min<int>(pages, static_cast<int>(words.size())); ++page) {
+    ASSERT_NE(code, "");
+    int questions = 0;
+    for (int page = 1; page <= pages; ++page) {
       SCOPED_TRACE("page " + std::to_string(page));
+      const print::SheetPage& on_paper = layout.pages[page - 1];
       const std::vector<PdfWord>& on_page = words[page - 1];
       const int32_t first_row = model::PageFirstRow(page, sheet40);
-      const std::string number = test->Cells(first_row, model::kSideColumn).Text();
-      EXPECT_EQ(number, "No." + std::to_string(page));
-      EXPECT_NE(FindWord(on_page, number), nullptr) << number;
-      const PdfWord* code_word = FindWord(on_page, code);
-      EXPECT_NE(code_word, nullptr) << code;
-      if (code_word == nullptr) continue;
-
-      // A question row ends where the answer row under it begins. The code stands at the top of
-      // the page's last row, which gives the scale the page is printed at.
       const int32_t foot_row = first_row + rows_per_page - 1;
-      double above_foot = 0;
-      for (int32_t row = first_row; row < foot_row; ++row) above_foot += test->RowHeightOf(row);
-      const double top_margin = test->page_setup().top_margin;
-      const double scale = (code_word->y0 - top_margin) / above_foot;
-      EXPECT_GT(scale, 0.5);
-      EXPECT_LE(scale, 1.0);
-      auto row_top = [&](int32_t row) {
-        double above = 0;
-        for (int32_t r = first_row; r < row; ++r) above += test->RowHeightOf(r);
-        return top_margin + scale * above;
-      };
+      ASSERT_FALSE(on_paper.rows.empty());
+      EXPECT_EQ(on_paper.rows.front(), first_row);
+      EXPECT_EQ(on_paper.rows.back(), foot_row);
 
-      for (int32_t band_row = first_row + 1; band_row < first_row + rows_per_page;
-           band_row += model::kRowsPerBand) {
-        // The glyphs of the question row, and of the answer row below it, where a question too
-        // long for its cell would run on.
-        const double top = row_top(band_row);
-        const double bottom = row_top(band_row + 1);
-        std::vector<PdfWord> in_band;
-        std::copy_if(on_page.begin(), on_page.end(), std::back_inserter(in_band),
-                     [&](const PdfWord& word) {
-                       return word.CenterY() > top && word.CenterY() < row_top(band_row + 2);
-                     });
-        const std::vector<StackedColumn> columns = StackedColumns(in_band);
+      const std::optional<Box> number = CellBox(on_paper, first_row, model::kSideColumn);
+      ASSERT_TRUE(number);
+      EXPECT_EQ(TextIn(on_page, *number), "No." + std::to_string(page));
+      const std::optional<Box> code_cell = CellBox(on_paper, foot_row, model::kSideColumn);
+      ASSERT_TRUE(code_cell);
+      EXPECT_EQ(TextIn(on_page, *code_cell), code);
+
+      for (int32_t row = first_row + 1; row < foot_row; row += model::kRowsPerBand) {
         for (int32_t column = 1; column <= model::kLastSlotColumn; ++column) {
-          const std::string question = test->Cells(band_row, column).Value().AsText();
+          const std::string question = test->Cells(row, column).Text();
           if (question.empty()) continue;
-          auto found = std::find_if(columns.begin(), columns.end(),
-                                    [&](const StackedColumn& c) { return c.text == question; });
-          EXPECT_NE(found, columns.end()) << "whole, in one column: " << question;
-          if (found != columns.end()) {
-            EXPECT_LT(found->lowest_center, bottom) << "inside its cell: " << question;
-          }
+          ++questions;
+          const std::optional<Box> cell = CellBox(on_paper, row, column);
+          ASSERT_TRUE(cell);
+          EXPECT_EQ(TextIn(on_page, *cell), question) << "whole and inside its cell";
         }
       }
     }
+    EXPECT_GE(questions, 10);
   }
 };
 
@@ -371,11 +260,10 @@ std::optional<std::pair<int32_t, int32_t>> CellHolding(host::Worksheet& test,
 // 45 characters: far too long for a 190-point cell at 12 points.
 constexpr char kLongSentence[] =
     "春の遠足で訪れた山の上の広い公園で、みんなと一緒にお弁当を食べながら会心の笑顔を見せた。";
-// Half-width letters, digits and kana, which stand one to a line like any other character.
-constexpr char kHalfWidthSentence[] = "Wi-Fiのﾊﾟｽﾜｰﾄﾞを1234ABCDに変えたら改心した";
+// Half-width letters and digits, which stand upright one below the other.
+constexpr char kHalfWidthSentence[] = "Wi-Fiのパスワードを1234ABCDに変えたら改心した";
 
 TEST_F(PrintPdfTest, AFortyQuestionTestPrintsOnePageOfPaperForEachPageOfTheTest) {
-  if (!HaveOffice()) GTEST_SKIP() << "LibreOffice is not installed";
   if (!HavePoppler()) GTEST_SKIP() << "poppler-utils is not installed";
   bank_->Range("D1").SetValue(host::CellValue(kLongSentence));
   bank_->Range("D2").SetValue(host::CellValue(kHalfWidthSentence));
@@ -389,251 +277,152 @@ TEST_F(PrintPdfTest, AFortyQuestionTestPrintsOnePageOfPaperForEachPageOfTheTest)
 }
 
 TEST_F(PrintPdfTest, ATwentyQuestionTestPrintsOnePageOfPaperForEachPageOfTheTest) {
-  if (!HaveOffice()) GTEST_SKIP() << "LibreOffice is not installed";
   if (!HavePoppler()) GTEST_SKIP() << "poppler-utils is not installed";
   MakeTest("1", "8", "8", "77", false);
   ASSERT_GE(body().generation.test_page_count, 2);
   PrintAndCheck(false);
 }
 
-// --- Without LibreOffice, and when it fails ------------------------------------------------------
+TEST_F(PrintPdfTest, SeveralSheetsPrintIntoOneDocumentInTheOrderGiven) {
+  if (!HavePoppler()) GTEST_SKIP() << "poppler-utils is not installed";
+  MakeTest("1", "8", "8", "77", false);
+  MakeTest("1", "14", "14", "2024", true);
+  host::Worksheet* test20 = Sheet(false);
+  host::Worksheet* test40 = Sheet(true);
+  ASSERT_TRUE(test20 != nullptr && test40 != nullptr);
+  ScratchFolder folder;
+  host::PosixPlatform platform;
+  const std::string one = folder.path() + "/one.pdf";
+  const std::string both = folder.path() + "/both.pdf";
+  const PrintResult alone = PrintSheetsToPdf({test40}, one, platform);
+  ASSERT_FALSE(alone.error) << alone.error->message;
+  const PrintResult together = PrintSheetsToPdf({test40, test20}, both, platform);
+  ASSERT_FALSE(together.error) << together.error->message;
+  EXPECT_GT(together.pages, alone.pages);
+  EXPECT_EQ(static_cast<int>(PageSizes(both).size()), together.pages);
+  const std::vector<std::vector<PdfWord>> words = PdfWords(both);
+  ASSERT_EQ(static_cast<int>(words.size()), together.pages);
+  // The 40 sheet first, its code on its last page; the 20 sheet's code on the pages after.
+  auto has = [](const std::vector<PdfWord>& page, const std::string& text) {
+    return std::any_of(page.begin(), page.end(), [&](const PdfWord& w) { return w.text == text; });
+  };
+  const std::string code40 = test40->Cells(8, model::kSideColumn).Text();
+  const std::string code20 = test20->Cells(4, model::kSideColumn).Text();
+  EXPECT_TRUE(has(words[alone.pages - 1], code40));
+  EXPECT_FALSE(has(words[alone.pages - 1], code20));
+  EXPECT_TRUE(has(words[alone.pages], code20));
+}
+
+// --- Which sheets print as tests ---------------------------------------------------------------
+
+using PrintOptionsForTest = testing::HostTest;
+
+TEST_F(PrintOptionsForTest, OnlyTheTwoTestSheetsByTheirExactNamesKeepTheirPagesWhole) {
+  const struct {
+    const char* name;
+    int32_t rows_per_block;
+  } cases[] = {
+      {"テスト用紙 【40】", 8},     {"テスト用紙 【20】", 4},   {"テスト用紙【40】", 0},
+      {"テスト用紙 【40】 (2)", 0}, {"ミラヴォ 同音・同訓", 0}, {"Sheet1", 0},
+  };
+  for (const auto& c : cases) {
+    sheet_->SetName(c.name);
+    EXPECT_EQ(PrintOptionsFor(*sheet_).rows_per_block, c.rows_per_block) << c.name;
+  }
+}
+
+// --- Sheets that cannot be printed, files that cannot be written --------------------------------
 
 constexpr char kPdfPath[] = "/home/user/Documents/テスト.pdf";
 constexpr char kOldPdf[] = "%PDF-1.4 the test printed yesterday";
 
-TEST_F(PrintPdfTest, WithoutLibreOfficeTheCallerIsToldWhatToInstallAndNothingIsWritten) {
+TEST_F(PrintPdfTest, NothingIsWrittenWhenASheetCannotBePrintedOrTheFileCannotBeWritten) {
   MakeTest("1", "3", "3", "5", true);
-  ScratchFolder empty;
-  EnvironmentOverride path("PATH", empty.path());
-  for (const bool existing : {false, true}) {
-    SCOPED_TRACE(existing ? "over an existing file" : "no file yet");
-    host::MemoryPlatform platform;
-    if (existing) {
-      ASSERT_FALSE(platform.WriteFileAtomically(kPdfPath, kOldPdf));
-    }
-    const std::optional<PdfError> error =
-        PrintSheetToPdf(*book_, model::kTestSheet40Name, kPdfPath, platform);
-    ASSERT_TRUE(error);
-    EXPECT_TRUE(error->missing_tool);
-    EXPECT_NE(error->message.find("libreoffice-calc-nogui"), std::string::npos) << error->message;
-    EXPECT_NE(error->message.find("scripts/setup.sh"), std::string::npos) << error->message;
-    if (existing) {
-      EXPECT_EQ(platform.ReadFile(kPdfPath, nullptr), kOldPdf);
-    } else {
-      EXPECT_FALSE(platform.FileExists(kPdfPath));
-    }
-  }
-}
-
-// A stand-in for soffice that runs the shell commands `body` and exits with `status`.
-void WriteFakeOffice(const std::string& folder, const std::string& body, int status) {
-  WriteExecutable(folder + "/soffice",
-                  "#!/bin/sh\n" + body + "\nexit " + std::to_string(status) + "\n");
-}
-
-TEST_F(PrintPdfTest, AFailedConversionLeavesTheOldFileAsItWasAndSaysWhy) {
-  MakeTest("1", "3", "3", "5", true);
+  host::Worksheet& empty = book_->Sheets().Add();
+  empty.SetName("空のシート");
+  const host::Worksheet* test = Sheet(true);
+  ASSERT_NE(test, nullptr);
   const struct {
     const char* name;
-    std::string sheet;
-    std::string body;
-    int status;
+    std::vector<const host::Worksheet*> sheets;
+    std::string path;
+    std::function<void(host::MemoryPlatform&)> setup;
+    bool file_problem;
     std::vector<std::string> said;  // what the message holds
   } cases[] = {
-      {"the converter fails",
-       model::kTestSheet40Name,
-       "echo 'loading the document'\necho 'Error: source file could not be loaded' >&2",
-       3,
-       {"status 3", "source file could not be loaded", "loading the document"}},
-      {"the converter makes no PDF",
-       model::kTestSheet40Name,
-       "echo 'convert print.xlsx -> print.pdf using filter : calc_pdf_Export'",
-       0,
-       {"no PDF", "calc_pdf_Export"}},
-      {"the converter is killed", model::kTestSheet40Name, "kill -9 $$", 0, {"signal 9"}},
-      {"no such sheet", "テスト用紙 【99】", "", 0, {"テスト用紙 【99】"}},
+      {"a sheet with nothing to print", {&empty}, kPdfPath, {}, false, {"\"空のシート\""}},
+      {"one sheet of several with nothing to print",
+       {test, &empty},
+       kPdfPath,
+       {},
+       false,
+       {"空のシート"}},
+      {"no sheet at all", {}, kPdfPath, {}, false, {"no sheet to print", kPdfPath}},
+      {"a folder that does not exist",
+       {test},
+       "/home/user/無い/テスト.pdf",
+       {},
+       true,
+       {"/home/user/無い/テスト.pdf"}},
+      {"a folder in the file's place",
+       {test},
+       kPdfPath,
+       [](host::MemoryPlatform& p) {
+         ASSERT_FALSE(p.RemoveFile(kPdfPath));
+         ASSERT_FALSE(p.CreateFolder(kPdfPath));
+       },
+       true,
+       {"a folder"}},
+      {"a failing disk",
+       {test},
+       kPdfPath,
+       [](host::MemoryPlatform& p) { p.FailNextWrite(); },
+       true,
+       {kPdfPath}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    ScratchFolder tools;
-    ScratchFolder temp_base;
-    const std::string temp = temp_base.path() + "/一時 フォルダ";
-    ASSERT_TRUE(std::filesystem::create_directory(temp));
-    WriteFakeOffice(tools.path(), c.body, c.status);
-    EnvironmentOverride path("PATH", tools.path());
-    EnvironmentOverride tmpdir("TMPDIR", temp);
-    host::MemoryPlatform platform;
-    ASSERT_FALSE(platform.WriteFileAtomically(kPdfPath, kOldPdf));
-
-    const std::optional<PdfError> error = PrintSheetToPdf(*book_, c.sheet, kPdfPath, platform);
-    ASSERT_TRUE(error);
-    EXPECT_FALSE(error->missing_tool);
-    for (const std::string& said : c.said) {
-      EXPECT_NE(error->message.find(said), std::string::npos) << said << " in " << error->message;
-    }
-    EXPECT_EQ(platform.ReadFile(kPdfPath, nullptr), kOldPdf);
-    EXPECT_EQ(FolderEntries(temp), std::vector<std::string>{}) << "the temporary folder is gone";
-  }
-}
-
-TEST_F(PrintPdfTest, WithoutTheIpaFontsTheCallerIsToldWhatToInstallAndNothingIsWritten) {
-  MakeTest("1", "3", "3", "5", true);
-  const struct {
-    const char* name;
-    std::string families;  // what fc-list answers
-    bool missing;
-  } cases[] = {
-      {"no IPA font", "DejaVu Sans\nNoto Sans CJK JP,Noto Sans CJK JP Regular\n", true},
-      {"a name that only begins like one", "IPAMinchoX\nIPAPMincho\nIPAGothic\nIPAPGothic\n", true},
-      {"all of them", "IPAMincho,IPA明朝\nIPAPMincho,IPA P明朝\nIPAGothic\nIPAPGothic\n", false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    ScratchFolder tools;
-    std::ofstream(tools.path() + "/families", std::ios::binary) << c.families;
-    WriteExecutable(tools.path() + "/fc-list",
-                    "#!/bin/sh\n[ -n \"$FONTCONFIG_FILE\" ] || exit 1\nwhile read -r f; do printf "
-                    "'%s\\n' \"$f\"; done < " +
-                        Quoted(tools.path() + "/families") + "\n");
-    WriteFakeOffice(tools.path(), "echo 'the converter ran' >&2", 1);
-    EnvironmentOverride path("PATH", tools.path());
-    host::MemoryPlatform platform;
-    ASSERT_FALSE(platform.WriteFileAtomically(kPdfPath, kOldPdf));
-    const std::optional<PdfError> error =
-        PrintSheetToPdf(*book_, model::kTestSheet40Name, kPdfPath, platform);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->missing_tool, c.missing) << error->message;
-    if (c.missing) {
-      EXPECT_NE(error->message.find("fonts-ipafont-mincho"), std::string::npos) << error->message;
-      EXPECT_NE(error->message.find("IPAMincho"), std::string::npos) << error->message;
-    } else {
-      EXPECT_NE(error->message.find("the converter ran"), std::string::npos) << error->message;
-    }
-    EXPECT_EQ(platform.ReadFile(kPdfPath, nullptr), kOldPdf);
-  }
-}
-
-// What PrintSheetToPdf hands the converter: a stand-in records its arguments, the workbook and
-// the font settings it was given, and answers with a PDF of its own.
-TEST_F(PrintPdfTest,
-       TheConverterGetsACopyWithOnlyTheTestSheetItsTextFittedAndItsPagesOnePaperEach) {
-  bank_->Range("D1").SetValue(host::CellValue(kLongSentence));
-  MakeTest("1", "14", "14", "2024", true);
-  host::Worksheet& test = *Sheet(true);
-  const auto long_cell = CellHolding(test, kLongSentence);
-  ASSERT_TRUE(long_cell);
   const uint64_t before = host::xlsx::WorkbookFingerprint(*book_);
-
-  ScratchFolder tools;
-  ScratchFolder record;
-  ScratchFolder temp_base;
-  const std::string temp = temp_base.path() + "/一時 フォルダ";
-  ASSERT_TRUE(std::filesystem::create_directory(temp));
-  const std::string r = Quoted(record.path());
-  WriteFakeOffice(tools.path(),
-                  "for a in \"$@\"; do printf '%s\\n' \"$a\" >> " + r +
-                      "/args; if [ \"$prev\" = --outdir ]; then out=$a; fi; prev=$a; done\n"
-                      "/bin/cp \"$prev\" " +
-                      r +
-                      "/print.xlsx\n"
-                      "/bin/cp \"$FONTCONFIG_FILE\" " +
-                      r +
-                      "/fonts.conf\n"
-                      "printf '%%PDF-1.7 converted' > \"$out/print.pdf\"",
-                  0);
-  EnvironmentOverride path("PATH", tools.path());
-  EnvironmentOverride tmpdir("TMPDIR", temp);
-  host::MemoryPlatform platform;
-  ASSERT_FALSE(platform.WriteFileAtomically(kPdfPath, kOldPdf));
-  const std::optional<PdfError> error =
-      PrintSheetToPdf(*book_, model::kTestSheet40Name, kPdfPath, platform);
-  ASSERT_FALSE(error) << error->message;
-  EXPECT_EQ(platform.ReadFile(kPdfPath, nullptr), "%PDF-1.7 converted");
-  EXPECT_EQ(FolderEntries(temp), std::vector<std::string>{}) << "the temporary folder is gone";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    host::MemoryPlatform platform;
+    platform.AddFile(kPdfPath, kOldPdf);
+    if (c.setup) c.setup(platform);
+    const PrintResult result = PrintSheetsToPdf(c.sheets, c.path, platform);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->file_problem, c.file_problem) << result.error->message;
+    for (const std::string& said : c.said) {
+      EXPECT_NE(result.error->message.find(said), std::string::npos)
+          << said << " in " << result.error->message;
+    }
+    if (platform.FileExists(kPdfPath)) {
+      EXPECT_EQ(platform.ReadFile(kPdfPath, nullptr), kOldPdf) << "the old file is kept";
+    }
+    EXPECT_FALSE(platform.FileExists(c.path) && c.path != kPdfPath) << "nothing new is written";
+  }
   EXPECT_EQ(host::xlsx::WorkbookFingerprint(*book_), before);
+}
 
-  // Headless, with a profile of its own in the temporary folder, named by a URL.
-  std::vector<std::string> args;
-  std::istringstream lines(ReadBytes(record.path() + "/args"));
-  for (std::string line; std::getline(lines, line);) args.push_back(line);
-  ASSERT_EQ(args.size(), 8u);
-  EXPECT_EQ(args[0], "--headless");
-  EXPECT_EQ(args[1], "--norestore");
-  const std::string temp_url =
-      "file://" + temp_base.path() + "/%E4%B8%80%E6%99%82%20%E3%83%95%E3%82%A9%E3%83%AB%E3%83%80/";
-  EXPECT_EQ(args[2].rfind("-env:UserInstallation=" + temp_url + "tarquel-pdf-", 0), 0u) << args[2];
-  EXPECT_EQ(args[3], "--convert-to");
-  EXPECT_EQ(args[4], "pdf");
-  EXPECT_EQ(args[5], "--outdir");
-  EXPECT_EQ(args[7], args[6] + "/print.xlsx");
-  EXPECT_EQ(args[6].rfind(temp + "/tarquel-pdf-", 0), 0u) << args[6];
-  // The IPA fonts stand in for the host's Japanese fonts.
-  const std::string fonts = ReadBytes(record.path() + "/fonts.conf");
-  EXPECT_NE(fonts.find("<family>ＭＳ 明朝</family><prefer><family>IPAMincho</family>"),
-            std::string::npos)
-      << fonts;
-  EXPECT_NE(fonts.find("<family>ＭＳ Ｐゴシック</family><prefer><family>IPAPGothic</family>"),
-            std::string::npos);
+TEST_F(PrintPdfTest, ANameTheWorkbookHasNoSheetOfIsRefusedNamingIt) {
+  MakeTest("1", "3", "3", "5", true);
+  host::MemoryPlatform platform;
+  platform.AddFile(kPdfPath, kOldPdf);
+  const PrintResult result = PrintSheetToPdf(*book_, "テスト用紙 【99】", kPdfPath, platform);
+  ASSERT_TRUE(result.error);
+  EXPECT_FALSE(result.error->file_problem);
+  EXPECT_NE(result.error->message.find("テスト用紙 【99】"), std::string::npos);
+  EXPECT_EQ(platform.ReadFile(kPdfPath, nullptr), kOldPdf);
+}
 
-  testing::ScriptedUi ui;
-  host::Application reader(ui);
-  host::Workbook copy(reader, "print.xlsx");
-  host::xlsx::XlsxFiles::ReadPackage(ReadBytes(record.path() + "/print.xlsx"), "print.xlsx", copy);
-  host::Worksheet* printed = copy.FindSheet(model::kTestSheet40Name);
-  ASSERT_NE(printed, nullptr);
-  EXPECT_EQ(&copy.ActiveSheet(), printed);
-  host::Worksheet* bank = copy.FindSheet(model::kBankSheetBaseName);
-  ASSERT_NE(bank, nullptr);
-  EXPECT_EQ(bank->visibility(), host::SheetVisibility::kHidden);
-  EXPECT_EQ(bank->LastRowWithCells(), 0) << "the bank is left out";
-  EXPECT_EQ(printed->PrintArea(), test.PrintArea());
-
-  // Every question as the host shows it, at the size shrinking gives it, not shrunk again.
-  int questions = 0;
-  for (int32_t row = 1; row <= test.LastRowWithCells(); ++row) {
-    for (int32_t column = 1; column <= model::kSideColumn; ++column) {
-      host::Range original = test.Cells(row, column);
-      host::Range copied = printed->Cells(row, column);
-      if (original.Value().IsEmpty()) continue;
-      EXPECT_EQ(copied.Value().AsText(), original.Value().AsText());
-      if (original.Orientation() != host::Orientation::kVertical || !original.ShrinkToFit()) {
-        continue;
-      }
-      SCOPED_TRACE(original.Address());
-      ++questions;
-      EXPECT_FALSE(copied.ShrinkToFit());
-      EXPECT_EQ(copied.Orientation(), host::Orientation::kVertical);
-      if (original.Characters().Font().Size() == original.Font().Size()) {
-        EXPECT_EQ(copied.Font().Size(),
-                  ShrunkVerticalFontSize(original.Value().AsText(), original.Font().Size(),
-                                         test.RowHeightOf(row)));
-      }
-    }
-  }
-  EXPECT_GE(questions, 30);
-  host::Range long_copy = printed->Cells(long_cell->first, long_cell->second);
-  EXPECT_LT(long_copy.Font().Size() * 45, test.RowHeightOf(long_cell->first));
-  EXPECT_GT(long_copy.Font().Size() * 45, test.RowHeightOf(long_cell->first) * 0.93);
-
-  // A page is taller and wider than A4 across at 100 %: the zoom comes down until it fits, and
-  // each page's last row takes up the paper left below it.
-  const host::PageSetup& setup = printed->page_setup();
-  EXPECT_EQ(setup.orientation, host::PageOrientation::kLandscape);
-  EXPECT_EQ(setup.paper_size, host::kPaperA4);
-  EXPECT_LT(setup.zoom, 100);
-  EXPECT_GE(setup.zoom, 70);
-  const double room = 595.27 - setup.top_margin - setup.bottom_margin;
-  for (int page = 1; page <= body().generation.test_page_count; ++page) {
-    double height = 0;
-    for (int32_t row = model::PageFirstRow(page, true); row < model::PageFirstRow(page + 1, true);
-         ++row) {
-      height += printed->RowHeightOf(row);
-    }
-    EXPECT_LE(height * setup.zoom / 100, room) << "page " << page;
-    EXPECT_GT(height * setup.zoom / 100 + printed->RowHeightOf(model::PageFirstRow(page, true)),
-              room)
-        << "no room for the next page's first row on page " << page;
-  }
+TEST_F(PrintPdfTest, APrintReplacesTheOldFileWhole) {
+  MakeTest("1", "3", "3", "5", true);
+  host::MemoryPlatform platform;
+  platform.AddFile(kPdfPath, kOldPdf);
+  const PrintResult result = PrintSheetToPdf(*book_, model::kTestSheet40Name, kPdfPath, platform);
+  ASSERT_FALSE(result.error) << result.error->message;
+  EXPECT_EQ(result.pages, body().generation.test_page_count);
+  const std::optional<std::string> pdf = platform.ReadFile(kPdfPath, nullptr);
+  ASSERT_TRUE(pdf);
+  EXPECT_EQ(pdf->substr(0, 5), "%PDF-");
+  EXPECT_NE(pdf->find("%%EOF"), std::string::npos) << "the whole document";
 }
 
 }  // namespace

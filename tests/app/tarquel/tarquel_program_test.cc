@@ -12,10 +12,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -191,22 +194,247 @@ TEST_F(TarquelProgramTest, MakesATestFromTheSampleBank) {
   EXPECT_FALSE(sheet.Cells(row, 17).Text().empty()) << "the question was counted as set";
 }
 
-TEST_F(TarquelProgramTest, PrintsTheTestToPdfBesideTheWorkbook) {
-  if (std::system("command -v soffice >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "LibreOffice is not installed";
+// What a shell command prints on its standard output.
+std::string ShellOutput(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  pclose(pipe);
+  return out;
+}
+
+bool HavePoppler() {
+  return std::system(
+             "command -v pdftotext >/dev/null 2>&1 && command -v pdfinfo >/dev/null 2>&1") == 0;
+}
+
+// pdfinfo's answer for the whole document.
+std::string PdfInfo(const fs::path& pdf) { return ShellOutput("pdfinfo '" + pdf.string() + "'"); }
+
+int PdfPages(const fs::path& pdf) {
+  std::smatch match;
+  const std::string info = PdfInfo(pdf);
+  return std::regex_search(info, match, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(match.str(1))
+                                                                        : -1;
+}
+
+// The text of a PDF as pdftotext gives it, without its line breaks: stacked text comes out a
+// character a line.
+std::string PdfText(const fs::path& pdf) {
+  std::string text = ShellOutput("pdftotext '" + pdf.string() + "' -");
+  std::erase(text, '\n');
+  return text;
+}
+
+// How often `piece` occurs in `text`.
+int Occurrences(const std::string& text, const std::string& piece) {
+  int count = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos;
+       at = text.find(piece, at + piece.size())) {
+    ++count;
   }
+  return count;
+}
+
+// The characters of UTF-8 text, each as its bytes.
+std::vector<std::string> Characters(const std::string& text) {
+  std::vector<std::string> characters;
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t end = at + 1;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    characters.push_back(text.substr(at, end - at));
+    at = end;
+  }
+  return characters;
+}
+
+// The question cells of a test sheet's print area that hold a question, as (row, column).
+std::vector<std::pair<int32_t, int32_t>> QuestionCells(host::Worksheet& test) {
+  std::vector<std::pair<int32_t, int32_t>> cells;
+  for (int32_t row = 2; row <= test.LastRowWithCells(); row += 4) {
+    for (int32_t column = 1; column <= 20; ++column) {
+      if (!test.Cells(row, column).Text().empty()) cells.emplace_back(row, column);
+    }
+  }
+  return cells;
+}
+
+// The page count "Made ..." reports.
+int MadePages(const std::string& out) {
+  std::smatch match;
+  return std::regex_search(out, match, std::regex(": (\\d+) pages?, ")) ? std::stoi(match.str(1))
+                                                                        : -1;
+}
+
+TEST_F(TarquelProgramTest, MakeTestPrintsTheTestBeforeSavingItOnASheetOfA4ForEachPage) {
+  if (!HavePoppler()) GTEST_SKIP() << "poppler-utils is not installed";
   const ProgramRun no_folder = Tarquel({"make-test", "--sample", "--per-page", "40", "--code", "11",
                                         "-o", "out/test.xlsx", "--pdf", "out/test.pdf"});
-  EXPECT_EQ(no_folder.status, 3) << "the folder to save in must exist";
+  EXPECT_EQ(no_folder.status, 3) << "the folder to print in must exist";
+  EXPECT_THAT(no_folder.err, HasSubstr("out/test.pdf"));
+  EXPECT_THAT(no_folder.err, HasSubstr("Not saved"));
   EXPECT_THAT(no_folder.err, HasSubstr("out/test.xlsx"));
-  EXPECT_FALSE(fs::exists(home_ / "out" / "test.pdf"));
+  EXPECT_FALSE(fs::exists(home_ / "out"));
 
   fs::create_directory(home_ / "out");
   const ProgramRun printed = Tarquel({"make-test", "--sample", "--per-page", "40", "--code", "11",
                                       "-o", "out/test.xlsx", "--pdf", "out/test.pdf"});
   ASSERT_EQ(printed.status, 0) << printed.err;
-  EXPECT_THAT(printed.out, HasSubstr("Printed テスト用紙 【40】 to out/test.pdf"));
-  EXPECT_EQ(ReadAll(home_ / "out" / "test.pdf").substr(0, 5), "%PDF-");
+  const int pages = MadePages(printed.out);
+  ASSERT_GE(pages, 2) << printed.out;
+  EXPECT_THAT(printed.out, HasSubstr("Printed テスト用紙 【40】 to out/test.pdf (" +
+                                     std::to_string(pages) + " pages)\nSaved "))
+      << "printed first, then saved";
+  const fs::path pdf = home_ / "out" / "test.pdf";
+  EXPECT_EQ(PdfPages(pdf), pages);
+  EXPECT_THAT(PdfInfo(pdf), HasSubstr("Page size:       841.89 x 595.276 pts (A4)"));
+
+  const std::string text = PdfText(pdf);
+  host::Worksheet& test = Open(home_ / "out" / "test.xlsx").Sheets().Item(kTest40);
+  const auto questions = QuestionCells(test);
+  EXPECT_GE(questions.size(), 40u);
+  for (const auto& [row, column] : questions) {
+    const std::string question = test.Cells(row, column).Text();
+    EXPECT_THAT(text, HasSubstr(question)) << "row " << row << ", column " << column;
+  }
+  EXPECT_THAT(text, HasSubstr(test.Range("U8").Text())) << "the test code";
+}
+
+TEST_F(TarquelProgramTest, APdfThatCannotBeWrittenLeavesTheTestUncountedSoARerunCountsItOnce) {
+  const fs::path bank = CopyOfSample("bank.xlsx");
+  const std::string before = ReadAll(bank);
+  const std::vector<std::string> make = {"make-test", "bank.xlsx", "--per-page", "40",
+                                         "--count",   "6",         "--code",     "31"};
+  std::vector<std::string> failing = make;
+  failing.insert(failing.end(), {"--pdf", "no such folder/test.pdf"});
+  const ProgramRun failed = Tarquel(failing);
+  EXPECT_EQ(failed.status, 3);
+  EXPECT_THAT(failed.err, HasSubstr("no such folder/test.pdf"));
+  EXPECT_THAT(failed.err, HasSubstr("Not saved: the PDF was not written, so " + bank.string() +
+                                    " was not written either"));
+  EXPECT_THAT(failed.out, Not(HasSubstr("Saved")));
+  EXPECT_EQ(ReadAll(bank), before) << "the test is not counted in column Q";
+
+  std::vector<std::string> working = make;
+  working.insert(working.end(), {"--pdf", "test.pdf"});
+  const ProgramRun run = Tarquel(working);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(home_ / "test.pdf"));
+
+  // Each question of the test counted once, from the counts the bank had.
+  const fs::path original = home_ / "original.xlsx";
+  std::ofstream(original, std::ios::binary) << before;
+  host::Worksheet& was = Open(original).Sheets().Item(kBankSheet);
+  host::Workbook& book = Open(bank);
+  host::Worksheet& test = book.Sheets().Item(kTest40);
+  host::Worksheet& now = book.Sheets().Item(kBankSheet);
+  const auto questions = QuestionCells(test);
+  ASSERT_FALSE(questions.empty());
+  for (const auto& [row, column] : questions) {
+    const int32_t bank_row = BankRowOf(now, test.Cells(row, column).Text());
+    ASSERT_GT(bank_row, 0);
+    const host::CellValue old_count = was.Cells(bank_row, 17).Value();
+    const double expected = old_count.IsNumber() ? old_count.number() + 1 : 1;
+    EXPECT_EQ(now.Cells(bank_row, 17).Value().number(), expected) << "bank row " << bank_row;
+  }
+}
+
+TEST_F(TarquelProgramTest, PrintWritesASheetToPdfAndNeverChangesTheWorkbook) {
+  if (!HavePoppler()) GTEST_SKIP() << "poppler-utils is not installed";
+  const fs::path bank = CopyOfSample("bank.xlsx");
+  const ProgramRun made =
+      Tarquel({"make-test", "bank.xlsx", "--per-page", "20", "--count", "8", "--code", "4"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  const int pages = MadePages(made.out);
+  const std::string before = ReadAll(bank);
+
+  // Without --sheet: the test sheet; without -o: beside the workbook.
+  const ProgramRun test = Tarquel({"print", "bank.xlsx"});
+  ASSERT_EQ(test.status, 0) << test.err;
+  const fs::path pdf = home_ / "bank.pdf";
+  EXPECT_EQ(test.out, "Printed テスト用紙 【20】 to " + pdf.string() + " (" +
+                          std::to_string(pages) + (pages == 1 ? " page)\n" : " pages)\n"));
+  EXPECT_EQ(PdfPages(pdf), pages);
+  const std::string text = PdfText(pdf);
+  {
+    host::Workbook& book = Open(bank);
+    host::Worksheet& sheet = book.Sheets().Item("テスト用紙 【20】");
+    for (const auto& [row, column] : QuestionCells(sheet)) {
+      EXPECT_THAT(text, HasSubstr(sheet.Cells(row, column).Text()));
+    }
+    app_.Workbooks().Close(book);
+  }
+
+  const ProgramRun named =
+      Tarquel({"print", "bank.xlsx", "--sheet", kBankSheet, "-o", "questions.pdf"});
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_THAT(named.out, HasSubstr("Printed " + std::string(kBankSheet) + " to questions.pdf ("));
+  EXPECT_GE(PdfPages(home_ / "questions.pdf"), 1);
+
+  const ProgramRun missing = Tarquel({"print", "bank.xlsx", "--sheet", "Sheet9"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_THAT(missing.err,
+              HasSubstr("\"bank.xlsx\" has no sheet named \"Sheet9\"; its sheets are "));
+  EXPECT_THAT(missing.err, HasSubstr("\"テスト用紙 【20】\""));
+
+  const ProgramRun no_printer = Tarquel({"print", "bank.xlsx", "--printer", "無いプリンター"});
+  EXPECT_EQ(no_printer.status, 1);
+  EXPECT_THAT(no_printer.err, HasSubstr("Not printed: "));
+  EXPECT_THAT(no_printer.err, HasSubstr("無いプリンター"));
+
+  const ProgramRun onto_bank = Tarquel({"print", "bank.xlsx", "-o", "./bank.xlsx"});
+  EXPECT_EQ(onto_bank.status, 3);
+  EXPECT_THAT(onto_bank.err, HasSubstr("is the workbook"));
+
+  EXPECT_EQ(ReadAll(bank), before) << "printing saves nothing";
+}
+
+TEST_F(TarquelProgramTest, AnswerKeyPrintsTheAnswersAndLeavesTheBankAsItWas) {
+  if (!HavePoppler()) GTEST_SKIP() << "poppler-utils is not installed";
+  const fs::path bank = CopyOfSample("bank.xlsx");
+  const ProgramRun no_test = Tarquel({"answer-key", "bank.xlsx", "-o", "key.pdf"});
+  EXPECT_EQ(no_test.status, 1) << "no test sheet to show the answers on";
+  EXPECT_THAT(no_test.err, HasSubstr("表示させたいテスト用紙を選んでから実行して下さい。"));
+  EXPECT_FALSE(fs::exists(home_ / "key.pdf"));
+  EXPECT_EQ(Tarquel({"answer-key", "bank.xlsx"}).status, 2) << "no -o";
+
+  ASSERT_EQ(Tarquel({"make-test", "bank.xlsx", "--per-page", "40", "--count", "12", "--code", "6"})
+                .status,
+            0);
+  const std::string before = ReadAll(bank);
+  const ProgramRun sheet = Tarquel({"print", "bank.xlsx", "-o", "test.pdf"});
+  ASSERT_EQ(sheet.status, 0) << sheet.err;
+  const ProgramRun key = Tarquel({"answer-key", "bank.xlsx", "-o", "key.pdf"});
+  ASSERT_EQ(key.status, 0) << key.err;
+  EXPECT_THAT(key.out, HasSubstr("Printed テスト用紙 【40】 to key.pdf ("));
+  EXPECT_EQ(ReadAll(bank), before) << "the file stays byte for byte as it was";
+  EXPECT_EQ(PdfPages(home_ / "key.pdf"), PdfPages(home_ / "test.pdf"));
+
+  // Each character of the answers stands once more in the key than on the test sheet for each
+  // time it is in an answer. Characters, not words: pdftotext reads the big answer glyphs of a
+  // row across the columns.
+  std::map<std::string, int> characters;
+  host::Workbook& book = Open(bank);
+  host::Worksheet& test = book.Sheets().Item(kTest40);
+  host::Worksheet& questions = book.Sheets().Item(kBankSheet);
+  EXPECT_EQ(test.Range("T3").Text(), "") << "the saved sheet has no answers";
+  for (const auto& [row, column] : QuestionCells(test)) {
+    const int32_t bank_row = BankRowOf(questions, test.Cells(row, column).Text());
+    ASSERT_GT(bank_row, 0);
+    for (const std::string& character : Characters(questions.Cells(bank_row, 5).Text())) {
+      ++characters[character];
+    }
+  }
+  ASSERT_FALSE(characters.empty());
+  const std::string key_text = PdfText(home_ / "key.pdf");
+  const std::string test_text = PdfText(home_ / "test.pdf");
+  for (const auto& [character, times] : characters) {
+    EXPECT_EQ(Occurrences(key_text, character) - Occurrences(test_text, character), times)
+        << character;
+  }
 }
 
 TEST_F(TarquelProgramTest, TheSameTestCodeMakesTheSameSheetTwice) {
