@@ -7,11 +7,13 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <mutex>
 #include <string_view>
 #include <tuple>
 
+#include "host/utf16.h"
 #include "print/print_error.h"
 
 namespace tarquel::print {
@@ -181,7 +183,8 @@ void PdfPainter::DrawLine(const Point& from, const Point& to, const Stroke& stro
 }
 
 void PdfPainter::DrawGlyphs(const GlyphRun& run) {
-  if (run.glyphs.empty()) return;
+  // cairo stops drawing for good at a font size it cannot use; such a run shows nothing anyway.
+  if (run.glyphs.empty() || !(run.size > 0) || !std::isfinite(run.size)) return;
   cairo_font_face_t* face =
       FaceCache::Get().Face(run.font, run.synthetic_bold, run.synthetic_italic);
   cairo_set_font_face(cr_, face);
@@ -191,7 +194,8 @@ void PdfPainter::DrawGlyphs(const GlyphRun& run) {
   glyphs.reserve(run.glyphs.size());
   for (const PlacedGlyph& glyph : run.glyphs) glyphs.push_back({glyph.id, glyph.x, glyph.y});
   const int count = static_cast<int>(glyphs.size());
-  if (run.text.empty()) {
+  // Text that is not UTF-8 would likewise stop cairo: the glyphs are drawn without it.
+  if (run.text.empty() || !host::IsValidUtf8(run.text)) {
     cairo_show_glyphs(cr_, glyphs.data(), count);
   } else {
     const std::vector<cairo_text_cluster_t> clusters = ClustersOf(run.text, count);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -267,6 +268,26 @@ TEST(PdfPainterTest, DashPatternsScaleWithTheLineAndKeepAVisibleLength) {
   EXPECT_EQ(DashPattern({2, {}, Dash::kDash}), (std::vector<double>{6, 2}));
   EXPECT_EQ(DashPattern({2, {}, Dash::kDashDot}), (std::vector<double>{6, 2, 2, 2}));
   EXPECT_EQ(DashPattern({2, {}, Dash::kDashDotDot}).size(), 6u);
+}
+
+// cairo refuses every drawing after one it cannot do; a bad run must not spoil the document.
+TEST(PdfPainterTest, RunCairoCannotDrawLeavesTheDocumentWhole) {
+  FontCatalog& fonts = Fonts();
+  const FontChoice& choice = fonts.Choose("ＭＳ 明朝", false, false);
+  PdfPainter painter;
+  painter.BeginPage(100, 100);
+  GlyphRun run;
+  run.font = choice.file;
+  run.glyphs = {{20, 10, 50}};
+  run.text = "\xff";  // not UTF-8
+  painter.DrawGlyphs(run);
+  run.text = "a";
+  run.size = 0;
+  painter.DrawGlyphs(run);
+  run.size = std::nan("");
+  painter.DrawGlyphs(run);
+  painter.EndPage();
+  EXPECT_EQ(painter.Finish().rfind("%PDF-", 0), 0u);
 }
 
 TEST(PdfPainterTest, MissingFontFileIsAClearError) {
