@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <functional>
 #include <span>
 #include <string_view>
@@ -151,8 +152,8 @@ const std::vector<CommandSpec>& Commands() {
        "[BANK] [--per-page 20|40] -o KEY.pdf",
        "print the test sheet with its answers, without saving them",
        "Runs 解答表示 on the test sheet of --per-page (or the one in use), as show-answers\n"
-       "does, and prints the sheet with the answers to KEY.pdf. The workbook is not saved:\n"
-       "its file stays as it was, and the sheet the students get has no answers on it.\n\n"
+       "does, and prints the sheet with the answers to KEY.pdf. The answers are shown only\n"
+       "in the loaded workbook, which is not saved: its file stays byte for byte as it was.\n\n"
        "Example: tarquel answer-key bank.xlsx --per-page 40 -o key.pdf",
        {PerPage(), {"-o", true, Store(&Invocation::pdf)}},
        {"[BANK]"}},
@@ -355,6 +356,12 @@ void CheckRequired(const CommandSpec& spec, std::size_t given, const Invocation&
   }
   if (inv.pdf && inv.pdf->empty()) {
     throw UsageError(std::string(spec.name) + ": the name of the PDF file to write is empty");
+  }
+  if (inv.pdf && inv.output &&
+      std::filesystem::absolute(*inv.pdf).lexically_normal() ==
+          std::filesystem::absolute(*inv.output).lexically_normal()) {
+    throw UsageError("--pdf and -o name the same file, " + *inv.pdf +
+                     ": the workbook would be saved over the PDF");
   }
   if (inv.printer && inv.printer->empty()) {
     throw UsageError("--printer needs the name of a printer");

@@ -100,6 +100,7 @@ TEST(InvocationTest, AWrongCommandLineSaysWhatIsWrong) {
       {{"print", "--printer="}, "--printer needs the name of a printer"},
       {{"make-test", "--pdf", ""}, "the name of the PDF file to write is empty"},
       {{"print", "--pdf", "a.pdf"}, "print has no option --pdf"},
+      {{"make-test", "-o", "t.xlsx", "--pdf", "./t.xlsx"}, "--pdf and -o name the same file"},
       {{"answer-key", "-o", "k.pdf", "--sheet", "A"}, "answer-key has no option --sheet"},
   };
   for (const auto& [args, message] : cases) {

@@ -437,6 +437,29 @@ TEST_F(TarquelProgramTest, AnswerKeyPrintsTheAnswersAndLeavesTheBankAsItWas) {
   }
 }
 
+TEST_F(TarquelProgramTest, ThePrintPreviewPrintsTheSheetsToAPdfFile) {
+  if (!HavePoppler()) GTEST_SKIP() << "poppler-utils is not installed";
+  CopyOfSample("bank.xlsx");
+  const ProgramRun made =
+      Tarquel({"make-test", "bank.xlsx", "--per-page", "40", "--count", "10", "--code", "8"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  const int pages = MadePages(made.out);
+
+  const ProgramRun paper = Tarquel({"paper", "bank.xlsx", "--preview", "paper.pdf"});
+  ASSERT_EQ(paper.status, 0) << paper.err;
+  EXPECT_THAT(paper.out, HasSubstr("Printed テスト用紙 【40】 to paper.pdf ("));
+  EXPECT_EQ(PdfPages(home_ / "paper.pdf"), pages);
+
+  // At a terminal the dialog's 印刷プレビュー asks where to print; without a terminal the
+  // preview is only announced.
+  const ProgramRun asked =
+      TarquelAtTerminal({"macro", "bank.xlsx", "M_SetPaper"}, "8\npreview.pdf\n\n");
+  EXPECT_EQ(asked.status, 0) << asked.out;
+  EXPECT_THAT(asked.out, HasSubstr("Print preview of テスト用紙 【40】: PDF file to print it to"));
+  EXPECT_THAT(asked.out, HasSubstr("Printed テスト用紙 【40】 to preview.pdf ("));
+  EXPECT_EQ(PdfPages(home_ / "preview.pdf"), pages);
+}
+
 TEST_F(TarquelProgramTest, TheSameTestCodeMakesTheSameSheetTwice) {
   CopyOfSample("bank.xlsx");
   for (const char* out : {"a.xlsx", "b.xlsx"}) {
