@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "host/host_error.h"
+#include "host/worksheet_storage.h"
 
 namespace tarquel::host {
 

@@ -11,6 +11,7 @@
 #include "host/utf16.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "host/worksheet_storage.h"
 
 namespace tarquel::host {
 
@@ -43,17 +44,9 @@ class StyleChanger {
   std::unordered_map<StyleTable::Id, StyleTable::Id> cache_;
 };
 
-bool CoversAllRows(const Worksheet& sheet, const CellRect& area) {
-  return area.first_row == 1 && area.last_row == sheet.RowCount();
-}
-
-bool CoversAllColumns(const Worksheet& sheet, const CellRect& area) {
-  return area.first_column == 1 && area.last_column == sheet.ColumnCount();
-}
-
 void ModifyAreaFormat(Worksheet& sheet, const CellRect& area, StyleChanger& changer) {
-  const bool all_rows = CoversAllRows(sheet, area);
-  const bool all_columns = CoversAllColumns(sheet, area);
+  const bool all_rows = SpansAllRows(sheet, area);
+  const bool all_columns = SpansAllColumns(sheet, area);
   if (all_rows || all_columns) {
     // Cells whose format came from the other direction's row or column format keep it.
     if (all_rows && !all_columns) {
@@ -310,14 +303,14 @@ void RemoveLinesSparsely(Worksheet& sheet, const CellRect& area, BorderIndex ind
   sheet.ForEachCell(
       around, [&](int32_t row, Cell& cell) { cell.style = cleared(cell.style, row, cell.column); });
   // Row and column formats answer for empty cells away from the area's outer edges.
-  if (CoversAllRows(sheet, area)) {
+  if (SpansAllRows(sheet, area)) {
     for (auto& [column, info] : sheet.columns_info()) {
       if (info.style && column >= around.first_column && column <= around.last_column) {
         info.style = cleared(*info.style, area.first_row + 1, column);
       }
     }
   }
-  if (CoversAllColumns(sheet, area)) {
+  if (SpansAllColumns(sheet, area)) {
     for (auto& [row, info] : sheet.rows_info()) {
       if (info.style && row >= around.first_row && row <= around.last_row) {
         info.style = cleared(*info.style, row, area.first_column + 1);
@@ -470,13 +463,13 @@ Range Range::EntireColumn() const {
 
 bool Range::IsWholeRows() const {
   bool whole = true;
-  ForEachArea([&](const CellRect& a) { whole = whole && CoversAllColumns(*sheet_, a); });
+  ForEachArea([&](const CellRect& a) { whole = whole && SpansAllColumns(*sheet_, a); });
   return whole;
 }
 
 bool Range::IsWholeColumns() const {
   bool whole = true;
-  ForEachArea([&](const CellRect& a) { whole = whole && CoversAllRows(*sheet_, a); });
+  ForEachArea([&](const CellRect& a) { whole = whole && SpansAllRows(*sheet_, a); });
   return whole;
 }
 
@@ -525,23 +518,7 @@ void Range::SetValueFromText(std::string_view text) const {
   });
 }
 
-std::string Range::Text() const {
-  const CellValue& value = Value();
-  const std::string& code = Format().number_format;
-  switch (value.kind()) {
-    case ValueKind::kEmpty:
-      return "";
-    case ValueKind::kNumber:
-      return FormatNumber(value.number(), code);
-    case ValueKind::kText:
-      return FormatText(value.text().text, code);
-    case ValueKind::kBoolean:
-      return FormatBoolean(value.boolean());
-    case ValueKind::kError:
-      return value.error().code;
-  }
-  return "";
-}
+std::string Range::Text() const { return ShownText(Value(), Format()); }
 
 bool Range::HasFormula() const {
   const Cell* cell = sheet_->FindCell(Row(), Column());
@@ -667,7 +644,7 @@ double Range::RowHeight() const { return sheet_->RowHeightOf(Row()); }
 void Range::SetRowHeight(double points) const {
   CheckNumber(points, kMinRowHeight, kMaxRowHeight, "行の高さ");
   ForEachArea([&](const CellRect& area) {
-    if (CoversAllRows(*sheet_, area)) {
+    if (SpansAllRows(*sheet_, area)) {
       sheet_->set_default_row_height(points);
       for (auto& [row, info] : sheet_->rows_info()) {
         if (row <= sheet_->RowCount()) info.height.reset();

@@ -4,13 +4,58 @@
 
 #include "host/application.h"
 #include "host/host_error.h"
+#include "host/number_format.h"
 #include "host/range.h"
 #include "host/workbook.h"
+#include "host/worksheet_storage.h"
 
 namespace tarquel::host {
 
+namespace {
+
+// Whether a stored cell holds anything a reader of the sheet sees; a file may store cells with
+// nothing in them.
+bool HoldsSomething(const Cell& cell) {
+  return !cell.value.IsEmpty() || cell.formula != nullptr || cell.style != StyleTable::kDefault;
+}
+
+}  // namespace
+
+std::string ShownText(const CellValue& value, const CellFormat& format) {
+  switch (value.kind()) {
+    case ValueKind::kEmpty:
+      return "";
+    case ValueKind::kNumber:
+      return FormatNumber(value.number(), format.number_format);
+    case ValueKind::kText:
+      return FormatText(value.text().text, format.number_format);
+    case ValueKind::kBoolean:
+      return FormatBoolean(value.boolean());
+    case ValueKind::kError:
+      return value.error().code;
+  }
+  return "";
+}
+
+CellView::CellView(int32_t row, const Cell& cell, const StyleTable& styles)
+    : row_(row),
+      column_(cell.column),
+      style_(cell.style),
+      has_formula_(cell.formula != nullptr),
+      value_(&cell.value),
+      styles_(&styles) {}
+
+host::Text CellView::RichText() const {
+  std::string shown = Text();
+  // Shown as it is, a text keeps its character runs (a marked word's underline).
+  if (value_->IsText() && shown == value_->text().text) return value_->text();
+  return host::Text(std::move(shown));
+}
+
 Worksheet::Worksheet(Workbook& workbook, std::string name)
-    : workbook_(&workbook), name_(std::move(name)) {}
+    : workbook_(&workbook), name_(std::move(name)), storage_(std::make_unique<SheetStorage>()) {}
+
+Worksheet::~Worksheet() = default;
 
 Application& Worksheet::application() const { return workbook_->application(); }
 
@@ -142,69 +187,6 @@ void Worksheet::SetSelection(std::vector<CellRect> areas, std::pair<int32_t, int
   active_cell_ = active;
 }
 
-const Cell* Worksheet::FindCell(int32_t row, int32_t column) const {
-  if (row < 1 || row > static_cast<int32_t>(rows_.size())) return nullptr;
-  const RowCells& cells = rows_[row - 1];
-  auto it = std::lower_bound(cells.begin(), cells.end(), column,
-                             [](const Cell& c, int32_t col) { return c.column < col; });
-  return it != cells.end() && it->column == column ? &*it : nullptr;
-}
-
-Cell& Worksheet::CellAt(int32_t row, int32_t column) {
-  if (row > static_cast<int32_t>(rows_.size())) rows_.resize(row);
-  RowCells& cells = rows_[row - 1];
-  auto it = std::lower_bound(cells.begin(), cells.end(), column,
-                             [](const Cell& c, int32_t col) { return c.column < col; });
-  if (it != cells.end() && it->column == column) return *it;
-  Cell cell;
-  cell.column = column;
-  cell.style = EffectiveStyle(row, column);
-  return *cells.insert(it, std::move(cell));
-}
-
-Cell& Worksheet::FileCellAt(int32_t row, int32_t column) {
-  if (row > static_cast<int32_t>(rows_.size())) rows_.resize(row);
-  RowCells& cells = rows_[row - 1];
-  if (cells.empty() || cells.back().column < column) {
-    cells.emplace_back().column = column;
-    return cells.back();
-  }
-  auto it = std::lower_bound(cells.begin(), cells.end(), column,
-                             [](const Cell& c, int32_t col) { return c.column < col; });
-  if (it != cells.end() && it->column == column) return *it;
-  Cell cell;
-  cell.column = column;
-  return *cells.insert(it, std::move(cell));
-}
-
-void Worksheet::ReserveCells(int32_t row, std::size_t count) {
-  if (row > static_cast<int32_t>(rows_.size())) rows_.resize(row);
-  rows_[row - 1].reserve(count);
-}
-
-void Worksheet::EraseCell(int32_t row, int32_t column) {
-  if (row < 1 || row > static_cast<int32_t>(rows_.size())) return;
-  RowCells& cells = rows_[row - 1];
-  auto it = std::lower_bound(cells.begin(), cells.end(), column,
-                             [](const Cell& c, int32_t col) { return c.column < col; });
-  if (it != cells.end() && it->column == column) cells.erase(it);
-}
-
-StyleTable::Id Worksheet::EffectiveStyle(int32_t row, int32_t column) const {
-  if (const Cell* cell = FindCell(row, column)) return cell->style;
-  if (!rows_info_.empty()) {
-    auto row_it = rows_info_.find(row);
-    if (row_it != rows_info_.end() && row_it->second.style) return *row_it->second.style;
-  }
-  if (!columns_info_.empty()) {
-    auto column_it = columns_info_.find(column);
-    if (column_it != columns_info_.end() && column_it->second.style) {
-      return *column_it->second.style;
-    }
-  }
-  return StyleTable::kDefault;
-}
-
 const CellFormat& Worksheet::EffectiveFormat(int32_t row, int32_t column) const {
   return styles().Get(EffectiveStyle(row, column));
 }
@@ -212,21 +194,77 @@ const CellFormat& Worksheet::EffectiveFormat(int32_t row, int32_t column) const 
 const StyleTable& Worksheet::styles() const { return workbook_->styles(); }
 StyleTable& Worksheet::styles() { return workbook_->styles(); }
 
+void Worksheet::VisitUsedCells(const CellRect& rect, CellVisitor visit, void* context) const {
+  const StyleTable& table = styles();
+  const std::vector<SheetStorage::RowCells>& rows = storage_->rows;
+  const int32_t last = std::min<int32_t>(rect.last_row, static_cast<int32_t>(rows.size()));
+  for (int32_t row = std::max(1, rect.first_row); row <= last; ++row) {
+    const SheetStorage::RowCells& cells = rows[row - 1];
+    if (cells.empty()) continue;
+    for (auto it = storage_internal::FirstAtOrAfter(cells, rect.first_column);
+         it != cells.end() && it->column <= rect.last_column; ++it) {
+      if (HoldsSomething(*it) && !visit(context, CellView(row, *it, table))) return;
+    }
+  }
+}
+
+std::optional<CellView> Worksheet::UsedCellAt(int32_t row, int32_t column) const {
+  const Cell* cell = FindCell(row, column);
+  if (cell == nullptr || !HoldsSomething(*cell)) return std::nullopt;
+  return CellView(row, *cell, styles());
+}
+
 int32_t Worksheet::LastRowWithCells() const {
-  for (auto r = static_cast<int32_t>(rows_.size()); r >= 1; --r) {
-    if (!rows_[r - 1].empty()) return r;
+  for (auto r = static_cast<int32_t>(storage_->rows.size()); r >= 1; --r) {
+    if (!storage_->rows[r - 1].empty()) return r;
   }
   return 0;
 }
 
 double Worksheet::RowHeightOf(int32_t row) const {
-  auto it = rows_info_.find(row);
-  return it != rows_info_.end() && it->second.height ? *it->second.height : default_row_height_;
+  auto it = storage_->rows_info.find(row);
+  return it != storage_->rows_info.end() && it->second.height ? *it->second.height
+                                                              : default_row_height_;
 }
 
 double Worksheet::ColumnWidthOf(int32_t column) const {
-  auto it = columns_info_.find(column);
-  return it != columns_info_.end() && it->second.width ? *it->second.width : default_column_width_;
+  auto it = storage_->columns_info.find(column);
+  return it != storage_->columns_info.end() && it->second.width ? *it->second.width
+                                                                : default_column_width_;
+}
+
+namespace {
+
+template <typename Info>
+bool IsHidden(const std::map<int32_t, Info>& infos, int32_t index) {
+  auto it = infos.find(index);
+  return it != infos.end() && it->second.hidden;
+}
+
+template <typename Info>
+std::vector<int32_t> HiddenBetween(const std::map<int32_t, Info>& infos, int32_t first,
+                                   int32_t last) {
+  std::vector<int32_t> hidden;
+  for (auto it = infos.lower_bound(first); it != infos.end() && it->first <= last; ++it) {
+    if (it->second.hidden) hidden.push_back(it->first);
+  }
+  return hidden;
+}
+
+}  // namespace
+
+bool Worksheet::RowHidden(int32_t row) const { return IsHidden(storage_->rows_info, row); }
+
+bool Worksheet::ColumnHidden(int32_t column) const {
+  return IsHidden(storage_->columns_info, column);
+}
+
+std::vector<int32_t> Worksheet::HiddenRows(int32_t first, int32_t last) const {
+  return HiddenBetween(storage_->rows_info, first, last);
+}
+
+std::vector<int32_t> Worksheet::HiddenColumns(int32_t first, int32_t last) const {
+  return HiddenBetween(storage_->columns_info, first, last);
 }
 
 std::vector<CellRect> Worksheet::Merges() const {

@@ -1,12 +1,9 @@
 // A worksheet of the host: a sparse grid of cells with their values and formats, row heights
 // and column widths, merged areas, comments, page setup, view settings and the sheet's
-// selection. Commands reach it through Range (range.h); file codecs read and fill the storage
-// directly through the storage section below.
-//
-// Storage is sparse: a cell exists only once something was written to it or its format was
-// changed, so operations on "A1:U65536" or on whole columns cost in proportion to the cells
-// that hold something. Formats of empty cells come from the row's format, else the column's,
-// else the default.
+// selection. Commands reach it through Range (range.h); readers that only look (the printer,
+// searches over a column) visit the cells that hold something with ForEachUsedCell. How cells
+// are kept is the host's own business: the host and the file codecs reach the storage through
+// host/worksheet_storage.h.
 //
 // Borders are lines between cells. Each cell keeps the edges it set itself; the line between
 // two neighbours reads as the edge of whichever of them set it, and setting or clearing the line
@@ -20,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -35,13 +33,11 @@ class Application;
 class Range;
 class Workbook;
 
-struct Cell {
-  int32_t column = 0;
-  StyleTable::Id style = StyleTable::kDefault;
-  bool show_phonetic = false;
-  CellValue value;
-  std::shared_ptr<const Formula> formula;  // null: a plain value
-};
+// Defined in host/worksheet_storage.h, for the host and the file codecs.
+struct Cell;
+struct RowInfo;
+struct ColumnInfo;
+struct SheetStorage;
 
 // The host's default comment box, in points.
 inline constexpr double kDefaultCommentWidth = 144;
@@ -95,29 +91,44 @@ struct Comment {
   }
 };
 
-// Attributes of a file's row or column element that the host does not use (outline levels,
-// collapsed groups, ...), written back as they came.
-using FileAttributes = std::vector<std::pair<std::string, std::string>>;
-
-struct RowInfo {
-  std::optional<double> height;
-  std::optional<StyleTable::Id> style;
-  bool hidden = false;
-  FileAttributes file_attributes;
-};
-
-struct ColumnInfo {
-  std::optional<double> width;
-  std::optional<StyleTable::Id> style;
-  bool hidden = false;
-  FileAttributes file_attributes;
-};
-
 enum class SheetVisibility { kVisible, kHidden, kVeryHidden };
 
 struct SheetView {
   bool show_gridlines = true;
   int zoom = 100;
+};
+
+// The text a value shows under a format's number format: Range::Text of a cell.
+std::string ShownText(const CellValue& value, const CellFormat& format);
+
+// A cell that holds something, as Worksheet::ForEachUsedCell and UsedCellAt hand it out. It
+// reads the sheet in place and stays valid until the sheet changes.
+class CellView {
+ public:
+  int32_t row() const { return row_; }
+  int32_t column() const { return column_; }
+  const CellValue& value() const { return *value_; }
+  bool HasFormula() const { return has_formula_; }
+  // The cell's own format.
+  const CellFormat& format() const { return styles_->Get(style_); }
+  // Whether the format is other than the default: a border or a fill prints on an empty cell.
+  bool HasOwnFormat() const { return style_ != StyleTable::kDefault; }
+  // The text the cell shows, as Range::Text.
+  std::string Text() const { return ShownText(*value_, format()); }
+  // The same text with the value's character runs, when the number format shows the text as it
+  // is.
+  host::Text RichText() const;
+
+ private:
+  friend class Worksheet;
+  CellView(int32_t row, const Cell& cell, const StyleTable& styles);
+
+  int32_t row_;
+  int32_t column_;
+  StyleTable::Id style_;
+  bool has_formula_;
+  const CellValue* value_;
+  const StyleTable* styles_;
 };
 
 // The host's default row height and column width (points; widths of the standard digit).
@@ -127,6 +138,7 @@ inline constexpr double kDefaultColumnWidth = 8.38;
 class Worksheet {
  public:
   Worksheet(Workbook& workbook, std::string name);
+  ~Worksheet();
   Worksheet(const Worksheet&) = delete;
   Worksheet& operator=(const Worksheet&) = delete;
 
@@ -187,41 +199,61 @@ class Worksheet {
   // Comments in row-major order.
   int CommentCount() const { return static_cast<int>(comments_.size()); }
 
-  // --- Storage, for the host and the file codecs -------------------------------------------
-  const Cell* FindCell(int32_t row, int32_t column) const;
-  // The cell, created with the format an empty cell there shows when it does not exist yet.
-  Cell& CellAt(int32_t row, int32_t column);
-  // The cell, created with the default format when it does not exist yet: for file readers,
-  // which set every cell's format themselves and mostly add cells left to right.
-  Cell& FileCellAt(int32_t row, int32_t column);
-  // Makes room for `count` cells in `row`, for readers that know how many are coming.
-  void ReserveCells(int32_t row, std::size_t count);
-  void EraseCell(int32_t row, int32_t column);
-  // The format id a cell shows, whether it exists or not.
-  StyleTable::Id EffectiveStyle(int32_t row, int32_t column) const;
+  // --- Reading cells ----------------------------------------------------------------------
+  // Calls fn(const CellView&) for every cell inside `rect` that holds something (a value, a
+  // formula or a format other than the default), row by row, left to right, visiting only such
+  // cells: a whole column costs what it holds. fn may return bool; false stops the walk. fn
+  // must not change the sheet.
+  template <typename Fn>
+  void ForEachUsedCell(const CellRect& rect, Fn&& fn) const;
+  // The cell at (row, column) when it holds something.
+  std::optional<CellView> UsedCellAt(int32_t row, int32_t column) const;
+  // The highest row holding a cell, 0 when the sheet is empty; no row below it holds anything.
+  int32_t LastRowWithCells() const;
+  // The format a cell shows, whether it holds anything or not: its own, else its row's, else
+  // its column's, else the default.
   const CellFormat& EffectiveFormat(int32_t row, int32_t column) const;
   const StyleTable& styles() const;
   StyleTable& styles();
 
-  // Calls fn(row, cell) for every existing cell inside `rect`, row by row, left to right. fn
-  // must not add or remove cells.
-  template <typename Fn>
-  void ForEachCell(const CellRect& rect, Fn&& fn);
-  template <typename Fn>
-  void ForEachCell(const CellRect& rect, Fn&& fn) const;
-  // The highest row holding a cell, 0 when the sheet is empty.
-  int32_t LastRowWithCells() const;
-
-  std::map<int32_t, RowInfo>& rows_info() { return rows_info_; }
-  const std::map<int32_t, RowInfo>& rows_info() const { return rows_info_; }
-  std::map<int32_t, ColumnInfo>& columns_info() { return columns_info_; }
-  const std::map<int32_t, ColumnInfo>& columns_info() const { return columns_info_; }
+  // --- Rows and columns -------------------------------------------------------------------
   double default_row_height() const { return default_row_height_; }
   void set_default_row_height(double h) { default_row_height_ = h; }
   double default_column_width() const { return default_column_width_; }
   void set_default_column_width(double w) { default_column_width_ = w; }
   double RowHeightOf(int32_t row) const;
   double ColumnWidthOf(int32_t column) const;
+  bool RowHidden(int32_t row) const;
+  bool ColumnHidden(int32_t column) const;
+  // The hidden rows (columns) from `first` to `last`, in order; one walk over the records of
+  // rows (columns), so that asking for a whole sheet costs no more than what it holds.
+  std::vector<int32_t> HiddenRows(int32_t first, int32_t last) const;
+  std::vector<int32_t> HiddenColumns(int32_t first, int32_t last) const;
+
+  // --- Storage: for the host and the file codecs only ---------------------------------------
+  // Defined in host/worksheet_storage.h with the types they use; a unit that does not include
+  // it cannot call them.
+  inline const Cell* FindCell(int32_t row, int32_t column) const;
+  // The cell, created with the format an empty cell there shows when it does not exist yet.
+  inline Cell& CellAt(int32_t row, int32_t column);
+  // The cell, created with the default format when it does not exist yet: for file readers,
+  // which set every cell's format themselves and mostly add cells left to right.
+  inline Cell& FileCellAt(int32_t row, int32_t column);
+  // Makes room for `count` cells in `row`, for readers that know how many are coming.
+  inline void ReserveCells(int32_t row, std::size_t count);
+  inline void EraseCell(int32_t row, int32_t column);
+  // The format id a cell shows, whether it exists or not.
+  inline StyleTable::Id EffectiveStyle(int32_t row, int32_t column) const;
+  // Calls fn(row, cell) for every existing cell inside `rect`, row by row, left to right. fn
+  // must not add or remove cells.
+  template <typename Fn>
+  void ForEachCell(const CellRect& rect, Fn&& fn);
+  template <typename Fn>
+  void ForEachCell(const CellRect& rect, Fn&& fn) const;
+  inline std::map<int32_t, RowInfo>& rows_info();
+  inline const std::map<int32_t, RowInfo>& rows_info() const;
+  inline std::map<int32_t, ColumnInfo>& columns_info();
+  inline const std::map<int32_t, ColumnInfo>& columns_info() const;
 
   // Merged areas, indexed by their top-left cell so that lookups cost in proportion to the
   // areas near the place asked about, not to all areas of the sheet.
@@ -244,13 +276,13 @@ class Worksheet {
  private:
   friend class Workbook;  // renames during validation
 
-  using RowCells = std::vector<Cell>;
+  // Calls visit(context, cell) for the cells ForEachUsedCell visits, until it returns false.
+  using CellVisitor = bool (*)(void* context, const CellView& cell);
+  void VisitUsedCells(const CellRect& rect, CellVisitor visit, void* context) const;
 
   Workbook* workbook_;
   std::string name_;
-  std::vector<RowCells> rows_;  // rows_[r - 1], cells sorted by column
-  std::map<int32_t, RowInfo> rows_info_;
-  std::map<int32_t, ColumnInfo> columns_info_;
+  std::unique_ptr<SheetStorage> storage_;
   double default_row_height_ = kDefaultRowHeight;
   double default_column_width_ = kDefaultColumnWidth;
   std::map<std::pair<int32_t, int32_t>, CellRect> merges_;  // by top-left (row, column)
@@ -265,21 +297,20 @@ class Worksheet {
 };
 
 template <typename Fn>
-void Worksheet::ForEachCell(const CellRect& rect, Fn&& fn) {
-  const int32_t last = std::min<int32_t>(rect.last_row, static_cast<int32_t>(rows_.size()));
-  for (int32_t row = rect.first_row; row <= last; ++row) {
-    RowCells& cells = rows_[row - 1];
-    if (cells.empty()) continue;
-    auto it = std::lower_bound(cells.begin(), cells.end(), rect.first_column,
-                               [](const Cell& c, int32_t col) { return c.column < col; });
-    for (; it != cells.end() && it->column <= rect.last_column; ++it) fn(row, *it);
-  }
-}
-
-template <typename Fn>
-void Worksheet::ForEachCell(const CellRect& rect, Fn&& fn) const {
-  const_cast<Worksheet*>(this)->ForEachCell(
-      rect, [&fn](int32_t row, const Cell& cell) { fn(row, cell); });
+void Worksheet::ForEachUsedCell(const CellRect& rect, Fn&& fn) const {
+  using F = std::remove_reference_t<Fn>;
+  VisitUsedCells(
+      rect,
+      [](void* context, const CellView& cell) {
+        F& f = *static_cast<F*>(context);
+        if constexpr (std::is_same_v<std::invoke_result_t<F&, const CellView&>, bool>) {
+          return f(cell);
+        } else {
+          f(cell);
+          return true;
+        }
+      },
+      const_cast<void*>(static_cast<const void*>(std::addressof(fn))));
 }
 
 }  // namespace tarquel::host

@@ -63,12 +63,10 @@ std::optional<std::string> SelectionText(host::Application& app) {
   const host::CellRect area = AreaOf(address, selection.RowCount(), selection.ColumnCount());
   host::Worksheet& sheet = app.ActiveSheet();
   std::string text;
-  // A cell that does not exist shows "", so visiting only the cells that exist reads the same
-  // text, in the same order, as reading every cell: a whole column costs what it holds, not
-  // its 65,536 rows.
-  sheet.ForEachCell(area, [&](int32_t row, const host::Cell& cell) {
-    text += sheet.Cells(row, cell.column).Text();
-  });
+  // A cell that holds nothing shows "", so visiting only the cells that hold something reads
+  // the same text, in the same order, as reading every cell: a whole column costs what it
+  // holds, not its 65,536 rows.
+  sheet.ForEachUsedCell(area, [&](const host::CellView& cell) { text += cell.Text(); });
   return text;
 }
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -57,17 +56,16 @@ struct Line {
   double size = 0;
 };
 
-// The rows or columns from `first` to `last` that print: hidden ones, and ones of no size, take
-// no room and are left out. One walk over the sheet's row or column records, so a whole sheet's
-// rows cost no more than their number.
-template <typename Info, typename SizeOf>
-std::vector<Line> VisibleLines(const std::map<int32_t, Info>& infos, int32_t first, int32_t last,
+// The rows or columns from `first` to `last` that print: hidden ones (`hidden`, in order), and
+// ones of no size, take no room and are left out.
+template <typename SizeOf>
+std::vector<Line> VisibleLines(const std::vector<int32_t>& hidden, int32_t first, int32_t last,
                                SizeOf&& size_of) {
   std::vector<Line> lines;
-  auto info = infos.lower_bound(first);
+  auto next_hidden = hidden.begin();
   for (int32_t index = first; index <= last; ++index) {
-    while (info != infos.end() && info->first < index) ++info;
-    if (info != infos.end() && info->first == index && info->second.hidden) continue;
+    while (next_hidden != hidden.end() && *next_hidden < index) ++next_hidden;
+    if (next_hidden != hidden.end() && *next_hidden == index) continue;
     const double size = size_of(index);
     if (!std::isfinite(size) || size <= 0) continue;
     lines.push_back({index, size});
@@ -140,13 +138,6 @@ double TallestBlock(const Area& area, int32_t block) {
   return tallest;
 }
 
-// Whether a cell prints anything: a value, or a format of its own (a border or a fill prints on an
-// empty cell). A file may store cells with neither.
-bool Shows(const host::Cell& cell) {
-  return !cell.value.IsEmpty() || cell.formula != nullptr ||
-         cell.style != host::StyleTable::kDefault;
-}
-
 // The used range: the rectangle around every cell and merged area the sheet holds, within the
 // sheet's rows and columns. `beyond` tells whether cells lay outside them.
 std::optional<CellRect> UsedRange(const host::Worksheet& sheet, bool& beyond) {
@@ -164,15 +155,16 @@ std::optional<CellRect> UsedRange(const host::Worksheet& sheet, bool& beyond) {
   };
   const int32_t last_row = sheet.LastRowWithCells();
   if (last_row > 0) {
-    sheet.ForEachCell(CellRect{1, 1, last_row, host::kMaxFileColumns},
-                      [&](int32_t row, const host::Cell& cell) {
-                        if (!Shows(cell)) return;
-                        if (row > host::kSheetRows || cell.column > host::kSheetColumns) {
-                          beyond = true;
-                        } else {
-                          take(row, cell.column);
-                        }
-                      });
+    // A cell that holds something prints: a value, or a format of its own (a border or a fill
+    // prints on an empty cell).
+    sheet.ForEachUsedCell(
+        CellRect{1, 1, last_row, host::kMaxFileColumns}, [&](const host::CellView& cell) {
+          if (cell.row() > host::kSheetRows || cell.column() > host::kSheetColumns) {
+            beyond = true;
+          } else {
+            take(cell.row(), cell.column());
+          }
+        });
   }
   for (const CellRect& merge : sheet.Merges()) {
     if (merge.first_row > host::kSheetRows || merge.first_column > host::kSheetColumns) {
@@ -287,10 +279,9 @@ class Layouter {
     for (const CellRect& rect : rects) {
       Area area;
       area.rect = rect;
-      sheet_.ForEachCell(rect, [&area](int32_t row, const host::Cell& cell) {
-        if (!Shows(cell)) return;
-        area.last_row_used = std::max(area.last_row_used, row);
-        area.last_column_used = std::max(area.last_column_used, cell.column);
+      sheet_.ForEachUsedCell(rect, [&area](const host::CellView& cell) {
+        area.last_row_used = std::max(area.last_row_used, cell.row());
+        area.last_column_used = std::max(area.last_column_used, cell.column());
       });
       for (const CellRect& merge : sheet_.MergesIntersecting(rect)) {
         area.last_row_used = std::max(area.last_row_used, std::min(merge.last_row, rect.last_row));
@@ -298,12 +289,14 @@ class Layouter {
             std::max(area.last_column_used, std::min(merge.last_column, rect.last_column));
       }
       if (area.last_row_used == 0) continue;  // nothing in it to print
-      area.rows = VisibleLines(sheet_.rows_info(), rect.first_row, rect.last_row,
-                               [this](int32_t row) { return sheet_.RowHeightOf(row); });
-      area.columns = VisibleLines(
-          sheet_.columns_info(), rect.first_column, rect.last_column, [this](int32_t column) {
-            return ColumnWidthPoints(sheet_.ColumnWidthOf(column), digit_pixels_);
-          });
+      area.rows =
+          VisibleLines(sheet_.HiddenRows(rect.first_row, rect.last_row), rect.first_row,
+                       rect.last_row, [this](int32_t row) { return sheet_.RowHeightOf(row); });
+      area.columns =
+          VisibleLines(sheet_.HiddenColumns(rect.first_column, rect.last_column), rect.first_column,
+                       rect.last_column, [this](int32_t column) {
+                         return ColumnWidthPoints(sheet_.ColumnWidthOf(column), digit_pixels_);
+                       });
       if (area.rows.empty() || area.columns.empty()) continue;  // all of it hidden
       areas_.push_back(std::move(area));
     }

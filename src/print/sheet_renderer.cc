@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "host/address.h"
-#include "host/number_format.h"
 #include "print/cell_text_layout.h"
 #include "print/colors.h"
 
@@ -319,14 +318,12 @@ class Renderer {
   std::size_t Slot(std::size_t i, std::size_t j) const { return i * Columns() + j; }
 
   double RowSize(int32_t row) const {
-    auto it = sheet_.rows_info().find(row);
-    if (it != sheet_.rows_info().end() && it->second.hidden) return 0;
+    if (sheet_.RowHidden(row)) return 0;
     return sheet_.RowHeightOf(row) * grid_.scale;
   }
 
   double ColumnSize(int32_t column) {
-    auto it = sheet_.columns_info().find(column);
-    if (it != sheet_.columns_info().end() && it->second.hidden) return 0;
+    if (sheet_.ColumnHidden(column)) return 0;
     if (digit_pixels_ == 0) {
       const host::Font& standard = sheet_.styles().Get(host::StyleTable::kDefault).font;
       digit_pixels_ = fonts_.MaxDigitWidthPixels(standard.name, standard.size);
@@ -372,76 +369,52 @@ class Renderer {
 
   // --- Text -------------------------------------------------------------------------------------
 
-  // The text a cell shows; nullopt for an empty cell.
-  static std::optional<host::Text> ShownText(const host::Cell& cell, const CellFormat& format) {
-    const host::CellValue& value = cell.value;
-    host::Text shown;
-    switch (value.kind()) {
-      case host::ValueKind::kEmpty:
-        return std::nullopt;
-      case host::ValueKind::kNumber:
-        shown = host::Text(host::FormatNumber(value.number(), format.number_format));
-        break;
-      case host::ValueKind::kText: {
-        std::string text = host::FormatText(value.text().text, format.number_format);
-        // Shown as it is, the text keeps its character runs (the marked word's underline).
-        shown = text == value.text().text ? value.text() : host::Text(std::move(text));
-        break;
-      }
-      case host::ValueKind::kBoolean:
-        shown = host::Text(host::FormatBoolean(value.boolean()));
-        break;
-      case host::ValueKind::kError:
-        shown = host::Text(value.error().code);
-        break;
-    }
-    if (shown.text.empty()) return std::nullopt;
-    return shown;
-  }
-
   void FindTexts() {
     occupied_.assign(Rows() * Columns(), false);
     struct Found {
       std::size_t i, j;
-      const host::Cell* cell;
+      host::CellView cell;
     };
     std::vector<Found> found;
     for (std::size_t i = 0; i < Rows(); ++i) {
       const int32_t row = rows_.line(i);
-      sheet_.ForEachCell(CellRect{row, columns_.first(), row, columns_.last()},
-                         [&](int32_t, const host::Cell& cell) {
-                           const int j = columns_.IndexOf(cell.column);
-                           if (j < 0 || cell.value.IsEmpty()) return;
-                           if (cell.value.IsText() && cell.value.text().text.empty()) return;
-                           occupied_[Slot(i, j)] = true;
-                           found.push_back({i, static_cast<std::size_t>(j), &cell});
-                         });
+      sheet_.ForEachUsedCell(CellRect{row, columns_.first(), row, columns_.last()},
+                             [&](const host::CellView& cell) {
+                               const int j = columns_.IndexOf(cell.column());
+                               const host::CellValue& value = cell.value();
+                               if (j < 0 || value.IsEmpty()) return;
+                               if (value.IsText() && value.text().text.empty()) return;
+                               occupied_[Slot(i, j)] = true;
+                               found.push_back({i, static_cast<std::size_t>(j), cell});
+                             });
     }
     for (const Found& f : found) {
       const int m = MergeAt(f.i, f.j);
       if (m >= 0) continue;  // merged areas below, from their top-left cells
-      AddText(rows_.line(f.i), *f.cell, CellRectOf(f.i, f.j), f.i, f.j, true);
+      AddText(f.cell, CellRectOf(f.i, f.j), f.i, f.j, true);
     }
     for (const CellRect& area : merges_) {
-      const host::Cell* cell = sheet_.FindCell(area.first_row, area.first_column);
-      if (cell) AddText(area.first_row, *cell, AreaRect(area), 0, 0, false);
+      const std::optional<host::CellView> cell =
+          sheet_.UsedCellAt(area.first_row, area.first_column);
+      if (cell) AddText(*cell, AreaRect(area), 0, 0, false);
     }
   }
 
-  void AddText(int32_t row, const host::Cell& cell, const Rect& rect, std::size_t i, std::size_t j,
+  void AddText(const host::CellView& cell, const Rect& rect, std::size_t i, std::size_t j,
                bool may_overflow) {
-    const CellFormat& format = sheet_.EffectiveFormat(row, cell.column);
-    std::optional<host::Text> shown = ShownText(cell, format);
-    if (!shown) return;
+    const CellFormat& format = cell.format();
+    // The text the cell shows, with its character runs (a marked word's underline).
+    const host::Text shown = cell.RichText();
+    if (shown.text.empty()) return;
     TextItem item;
     item.rect = rect;
-    item.layout = LayOutCellText(*shown, format, rect.width / grid_.scale,
-                                 rect.height / grid_.scale, fonts_, cell.value.kind());
+    item.layout = LayOutCellText(shown, format, rect.width / grid_.scale, rect.height / grid_.scale,
+                                 fonts_, cell.value().kind());
     if (item.layout.runs.empty() && item.layout.lines.empty()) return;
     item.clip = rect;
     const host::Alignment& align = format.alignment;
     // Numbers never run into their neighbours: the host shows them whole or not at all.
-    const bool flows = may_overflow && cell.value.IsText() &&
+    const bool flows = may_overflow && cell.value().IsText() &&
                        align.rotation != host::kVerticalText && !align.wrap_text &&
                        !align.shrink_to_fit &&
                        (align.horizontal == HorizontalAlignment::kGeneral ||

@@ -11,19 +11,19 @@ QuestionIndex::QuestionIndex(host::Worksheet& bank) {
   const int32_t last_row = bank.RowCount() - 1;
   int32_t expected = 1;  // the next row that must hold a question for no gap to have opened
   bool gap_found = false;
-  bank.ForEachCell({1, model::kQuestion, last_row, model::kQuestion},
-                   [&](int32_t row, const host::Cell& cell) {
-                     std::string text = cell.value.AsText();
-                     if (text.empty()) return;
-                     if (!gap_found) {
-                       if (row == expected) {
-                         ++expected;
-                       } else {
-                         gap_found = true;
-                       }
-                     }
-                     first_row_.try_emplace(std::move(text), row);
-                   });
+  bank.ForEachUsedCell({1, model::kQuestion, last_row, model::kQuestion},
+                       [&](const host::CellView& cell) {
+                         std::string text = cell.value().AsText();
+                         if (text.empty()) return;
+                         if (!gap_found) {
+                           if (cell.row() == expected) {
+                             ++expected;
+                           } else {
+                             gap_found = true;
+                           }
+                         }
+                         first_row_.try_emplace(std::move(text), cell.row());
+                       });
   first_empty_row_ = expected;
 }
 
@@ -40,12 +40,14 @@ int32_t QuestionIndex::FirstRowOrEmpty(std::string_view text) const {
 }
 
 std::optional<int32_t> FindQuestionRow(const host::Worksheet& bank, std::string_view text) {
-  const int32_t last_row = std::min(bank.RowCount() - 1, bank.LastRowWithCells());
-  for (int32_t row = 1; row <= last_row; ++row) {
-    const host::Cell* cell = bank.FindCell(row, model::kQuestion);
-    if (cell != nullptr && cell->value.AsText() == text) return row;
-  }
-  return std::nullopt;
+  std::optional<int32_t> found;
+  bank.ForEachUsedCell({1, model::kQuestion, bank.RowCount() - 1, model::kQuestion},
+                       [&](const host::CellView& cell) {
+                         if (cell.value().AsText() != text) return true;
+                         found = cell.row();
+                         return false;
+                       });
+  return found;
 }
 
 }  // namespace tarquel::review

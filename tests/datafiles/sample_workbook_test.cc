@@ -216,15 +216,14 @@ TEST_P(SampleTestMakingTest, ATestFromTheSampleSetsItsQuestionsByTheirMarks) {
   std::map<std::string, const SampleQuestion*> by_sentence;
   for (const SampleQuestion& question : questions_) by_sentence[question.sentence] = &question;
   std::multiset<std::string> on_sheet;
-  test->ForEachCell(
-      {1, 1, std::max(1, test->LastRowWithCells()), model::kLastSlotColumn},
-      [&](int32_t row, const host::Cell& cell) {
-        const auto found = by_sentence.find(cell.value.AsText());
+  test->ForEachUsedCell(
+      {1, 1, test->RowCount(), model::kLastSlotColumn}, [&](const host::CellView& cell) {
+        const auto found = by_sentence.find(cell.value().AsText());
         if (found == by_sentence.end()) return;
         on_sheet.insert(found->first);
         const SampleQuestion& question = *found->second;
         EXPECT_EQ(
-            UnderlinedRuns(test->Cells(row, cell.column)),
+            UnderlinedRuns(test->Cells(cell.row(), cell.column())),
             (std::vector<Underlined>{{question.word_start, question.word_length, kSampleFontName}}))
             << question.sentence;
       });

@@ -11,6 +11,7 @@
 #include "host/host_error.h"
 #include "host/ui.h"
 #include "host/workbook.h"
+#include "host/worksheet_storage.h"
 #include "host/xlsx/xlsx_files.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "paper/set_paper.h"
 #include "settings/settings_file.h"
 #include "support/add_in_fixture.h"
+#include "support/sheet_dump.h"
 
 namespace tarquel::paper {
 namespace {
@@ -260,7 +262,7 @@ TEST_F(PrintFormTest, PrintPreviewOfAnEmptySheetSetsOnlyTheWidths) {
   host::Worksheet& sheet = AddSheet(model::kTestSheet20Name);
   sheet.Cells(5, 21).SetValue("No.");  // a later page does not count without the first
   Open([&](PrintForm& f) { f.Press(f.CommandButton1); });
-  EXPECT_TRUE(sheet.rows_info().empty());
+  EXPECT_EQ(testing::RowHeightsSet(sheet), (std::map<int32_t, double>{}));
   EXPECT_EQ(sheet.ColumnWidthOf(1), 6.4);
   EXPECT_EQ(sheet.ColumnWidthOf(21), 7);
   EXPECT_EQ(sheet.selection(), std::vector<host::CellRect>{host::CellRect::Cell(1, 21)});
@@ -298,8 +300,9 @@ TEST_F(PrintFormTest, SaveStoresAndTheNextOpeningReadsTheFileAfresh) {
   EXPECT_EQ(TakeWrites(), 1) << "the thirteen values in one write";
   EXPECT_EQ(Stored("Qs"), "200");
   EXPECT_EQ(Stored("No"), "20");
-  EXPECT_TRUE(sheet.rows_info().empty()) << "saving leaves the sheet";
-  EXPECT_TRUE(sheet.columns_info().empty());
+  EXPECT_EQ(testing::RowHeightsSet(sheet), (std::map<int32_t, double>{}))
+      << "saving leaves the sheet";
+  EXPECT_EQ(testing::ColumnWidthsSet(sheet), (std::map<int32_t, double>{}));
 
   Open([&](PrintForm& f) {
     EXPECT_EQ(f.TextBox2.value(), "200");

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/address.h"
+#include "host/worksheet_storage.h"
 #include "print/paper.h"
 #include "print/print_error.h"
 #include "support/host_fixture.h"

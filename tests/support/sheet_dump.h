@@ -1,10 +1,12 @@
 // A text picture of a sheet for golden files: every cell that holds a value (address, value,
-// and the line under it), then the merged areas and the print area.
+// and the line under it), then the merged areas and the print area; and the row heights and
+// column widths a sheet was given.
 #ifndef TARQUEL_TESTS_SUPPORT_SHEET_DUMP_H_
 #define TARQUEL_TESTS_SUPPORT_SHEET_DUMP_H_
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -17,14 +19,12 @@ namespace tarquel::testing {
 
 inline std::string DumpSheet(host::Worksheet& sheet) {
   std::ostringstream out;
-  const int32_t last_row = sheet.LastRowWithCells();
-  sheet.ForEachCell({1, 1, std::max(1, last_row), sheet.ColumnCount()},
-                    [&](int32_t row, const host::Cell& cell) {
-                      if (cell.value.IsEmpty()) return;
-                      host::Range range = sheet.Cells(row, cell.column);
-                      out << range.Address(host::ReferenceStyle::kA1, false) << " " << range.Text();
-                      out << "\n";
-                    });
+  sheet.ForEachUsedCell(
+      {1, 1, sheet.RowCount(), sheet.ColumnCount()}, [&](const host::CellView& cell) {
+        if (cell.value().IsEmpty()) return;
+        host::Range range = sheet.Cells(cell.row(), cell.column());
+        out << range.Address(host::ReferenceStyle::kA1, false) << " " << range.Text() << "\n";
+      });
   std::vector<std::string> merges;
   for (const host::CellRect& merge : sheet.Merges()) {
     merges.push_back(host::FormatAddress(merge, host::ReferenceStyle::kA1, false));
@@ -33,6 +33,27 @@ inline std::string DumpSheet(host::Worksheet& sheet) {
   for (const std::string& merge : merges) out << "merge " << merge << "\n";
   out << "print area " << sheet.PrintArea() << "\n";
   return out.str();
+}
+
+// The rows whose height is not the sheet's default, with their heights: what commands that set
+// row heights left on the sheet.
+inline std::map<int32_t, double> RowHeightsSet(const host::Worksheet& sheet) {
+  std::map<int32_t, double> heights;
+  for (int32_t row = 1; row <= sheet.RowCount(); ++row) {
+    const double height = sheet.RowHeightOf(row);
+    if (height != sheet.default_row_height()) heights.emplace(row, height);
+  }
+  return heights;
+}
+
+// The columns whose width is not the sheet's default, with their widths.
+inline std::map<int32_t, double> ColumnWidthsSet(const host::Worksheet& sheet) {
+  std::map<int32_t, double> widths;
+  for (int32_t column = 1; column <= sheet.ColumnCount(); ++column) {
+    const double width = sheet.ColumnWidthOf(column);
+    if (width != sheet.default_column_width()) widths.emplace(column, width);
+  }
+  return widths;
 }
 
 // Compares `actual` with the golden file tests/<relative>; TARQUEL_UPDATE_GOLDEN=1 rewrites it.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "settings/settings_file.h"
@@ -255,7 +256,7 @@ TEST_F(RenderTest, APaperValueTheHostWouldRefuseStopsTheTestBeforeTheSheetIsTouc
     host::Worksheet& sheet = *Sheet(c.sheet40);
     const std::string sheet_before = testing::DumpSheet(sheet);
     const std::string bank_before = testing::DumpSheet(*bank_);
-    const auto rows_before = sheet.rows_info();
+    const std::map<int32_t, double> heights_before = testing::RowHeightsSet(sheet);
     const std::optional<std::string> settings_before = SettingsFile();
     MakeTest("1", "30", "30", std::to_string(code), c.sheet40);
     const std::vector<MessageRecord> messages = ui_.TakeMessages();
@@ -277,10 +278,7 @@ TEST_F(RenderTest, APaperValueTheHostWouldRefuseStopsTheTestBeforeTheSheetIsTouc
     EXPECT_NE(prompt.find("設定値リセット"), std::string::npos) << prompt;
     EXPECT_EQ(testing::DumpSheet(sheet), sheet_before);
     EXPECT_EQ(testing::DumpSheet(*bank_), bank_before);
-    EXPECT_EQ(sheet.rows_info().size(), rows_before.size());
-    for (const auto& [row, info] : rows_before) {
-      EXPECT_EQ(sheet.rows_info().at(row).height, info.height) << "row " << row;
-    }
+    EXPECT_EQ(testing::RowHeightsSet(sheet), heights_before);
     EXPECT_EQ(settings_after, settings_before) << "not even the code is stored";
   }
 }

@@ -7,6 +7,7 @@
 #include "host/hasher.h"
 #include "host/workbook.h"
 #include "host/worksheet.h"
+#include "host/worksheet_storage.h"
 
 namespace tarquel::host::xlsx {
 

@@ -21,6 +21,7 @@
 #include "host/file_origin.h"
 #include "host/page_setup.h"
 #include "host/worksheet.h"
+#include "host/worksheet_storage.h"
 #include "host/xlsx/xml_pieces.h"
 
 namespace tarquel::host::xlsx {

@@ -11,6 +11,7 @@
 #include "host/host_error.h"
 #include "host/platform/platform.h"
 #include "host/workbook.h"
+#include "host/worksheet_storage.h"
 #include "host/xlsx/comments_codec.h"
 #include "host/xlsx/fingerprint.h"
 #include "host/xlsx/package.h"

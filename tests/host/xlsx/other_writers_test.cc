@@ -16,6 +16,7 @@
 #include <pugixml.hpp>
 
 #include "host/platform/memory_platform.h"
+#include "host/worksheet_storage.h"
 #include "host/xlsx/package.h"
 #include "host/xlsx/xlsx_files.h"
 #include "support/host_fixture.h"

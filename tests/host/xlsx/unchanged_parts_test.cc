@@ -15,6 +15,7 @@
 #include <pugixml.hpp>
 
 #include "host/platform/memory_platform.h"
+#include "host/worksheet_storage.h"
 #include "host/xlsx/font_codec.h"
 #include "host/xlsx/package.h"
 #include "host/xlsx/xlsx_files.h"
