@@ -18,9 +18,11 @@ constexpr uint32_t kPalette[56] = {
     0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333,
 };
 
-// The default office theme: dark 1, light 1, dark 2, light 2, accents 1 to 6, hyperlinks.
+// The default office theme by the indices cells use, which take its first two pairs the other
+// way round from the theme's own list: light 1, dark 1, light 2, dark 2, then accents 1 to 6 and
+// the hyperlink colours. Text in the default font is theme 1, dark.
 constexpr uint32_t kTheme[12] = {
-    0x000000, 0xFFFFFF, 0x44546A, 0xE7E6E6, 0x4472C4, 0xED7D31,
+    0xFFFFFF, 0x000000, 0xE7E6E6, 0x44546A, 0x4472C4, 0xED7D31,
     0xA5A5A5, 0xFFC000, 0x5B9BD5, 0x70AD47, 0x0563C1, 0x954F72,
 };
 
