@@ -190,17 +190,37 @@ void PdfPainter::DrawGlyphs(const GlyphRun& run) {
   cairo_set_font_face(cr_, face);
   cairo_set_font_size(cr_, run.size);
   cairo_set_source_rgb(cr_, run.color.red, run.color.green, run.color.blue);
+  // Text that is not UTF-8 would likewise stop cairo: the glyphs are drawn without it.
+  const bool with_text = !run.text.empty() && host::IsValidUtf8(run.text);
+  // Only what the clip lets show goes into the document: a cell of thousands of characters cut
+  // at its edge would otherwise carry them all, to be copied from the PDF though never seen.
+  // Glyphs are tied to characters one to one only when there are as many of each.
+  const bool one_to_one = with_text && CodePoints(run.text) == run.glyphs.size();
+  double left = 0, top = 0, right = 0, bottom = 0;
+  cairo_clip_extents(cr_, &left, &top, &right, &bottom);
+  const double reach = 2 * run.size;  // a glyph's ink may stand that far from its origin
   std::vector<cairo_glyph_t> glyphs;
   glyphs.reserve(run.glyphs.size());
-  for (const PlacedGlyph& glyph : run.glyphs) glyphs.push_back({glyph.id, glyph.x, glyph.y});
+  std::string text;
+  std::size_t pos = 0;
+  for (const PlacedGlyph& glyph : run.glyphs) {
+    const std::size_t start = pos;
+    if (one_to_one) pos = start + host::Utf8SequenceAt(run.text, start);
+    const bool visible = glyph.x > left - reach && glyph.x < right + reach &&
+                         glyph.y > top - reach && glyph.y < bottom + reach;
+    if (one_to_one && !visible) continue;
+    glyphs.push_back({glyph.id, glyph.x, glyph.y});
+    if (one_to_one) text.append(run.text, start, pos - start);
+  }
+  if (glyphs.empty()) return;
+  if (!one_to_one && with_text) text = run.text;
   const int count = static_cast<int>(glyphs.size());
-  // Text that is not UTF-8 would likewise stop cairo: the glyphs are drawn without it.
-  if (run.text.empty() || !host::IsValidUtf8(run.text)) {
+  if (text.empty()) {
     cairo_show_glyphs(cr_, glyphs.data(), count);
   } else {
-    const std::vector<cairo_text_cluster_t> clusters = ClustersOf(run.text, count);
-    cairo_show_text_glyphs(cr_, run.text.data(), static_cast<int>(run.text.size()), glyphs.data(),
-                           count, clusters.data(), static_cast<int>(clusters.size()),
+    const std::vector<cairo_text_cluster_t> clusters = ClustersOf(text, count);
+    cairo_show_text_glyphs(cr_, text.data(), static_cast<int>(text.size()), glyphs.data(), count,
+                           clusters.data(), static_cast<int>(clusters.size()),
                            static_cast<cairo_text_cluster_flags_t>(0));
   }
   Check("PDF に文字を書けません");
