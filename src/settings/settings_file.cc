@@ -153,8 +153,14 @@ std::string ApplySetting(const std::optional<std::string>& content, std::string_
 
 void WriteSettingsFile(host::Platform& platform, const std::string& path, Encoding encoding,
                        const std::string& content) {
-  const std::string bytes =
+  std::string bytes =
       (encoding == Encoding::kUtf8WithBom ? std::string(kUtf8Bom) : std::string()) + content;
+  // A line that begins with the mark's bytes after a blank line the write dropped would now open
+  // the file and read back as its mark, turning the rest of the line into a key it was not: the
+  // blank line stays in front of it.
+  if (encoding != Encoding::kUtf8WithBom && content.starts_with(kUtf8Bom)) {
+    bytes.insert(0, kCrLf);
+  }
   if (auto error = platform.WriteFileAtomically(path, bytes)) ThrowAccessError(error->message);
 }
 

@@ -385,6 +385,18 @@ TEST_F(SettingsFileTest, AUtf8FileWithoutAMarkIsReadAndWrittenBackAsUtf8) {
   EXPECT_EQ(File(), "RND:9\r\nメモ:三年二組\r\nMo:12\r\n");
 }
 
+// Found by fuzzing: a file without a mark whose second line begins with the mark's bytes. The
+// write drops the blank first line, and the mark would then open the file and turn "\uFEFFRND"
+// into RND.
+TEST_F(SettingsFileTest, AMarkInsideTheFileDoesNotBecomeTheFilesMarkWhenAWriteMovesItFirst) {
+  GivenFile("\r\xEF\xBB\xBFRND:\xDF\x90\n");
+  EXPECT_EQ(ReadSetting(location(), "RND", "none"), "none");
+  WriteSetting(location(), "Qs", "200", false);
+  EXPECT_EQ(ReadSetting(location(), "RND", "none"), "none");
+  EXPECT_EQ(ReadSetting(location(), "Qs", ""), "200");
+  EXPECT_EQ(File(), "\r\n\xEF\xBB\xBFRND:\xDF\x90\r\nQs:200\r\n");
+}
+
 TEST_F(SettingsFileTest, EachFileIsReadInTheEncodingItsBytesShow) {
   struct Case {
     const char* name;
