@@ -18,9 +18,8 @@ namespace tarquel::host {
 namespace {
 
 // Areas larger than this are treated sparsely where the result allows it: phonetics are shown
-// for the cells that exist only, and lines are removed by visiting the cells that exist.
+// for the cells that exist only.
 constexpr int64_t kSmallArea = 1 << 16;
-constexpr int64_t kSmallLineCount = 4096;
 
 // Applies one change to many style ids, interning each distinct result once.
 class StyleChanger {
@@ -85,264 +84,6 @@ void ModifyAreaFormat(Worksheet& sheet, const CellRect& area, StyleChanger& chan
   }
 }
 
-// --- Border lines ----------------------------------------------------------------------------
-
-enum Side { kLeft, kTop, kRight, kBottom, kDiagonalDown, kDiagonalUp };
-
-BorderLine& SideOf(CellBorders& borders, Side side) {
-  switch (side) {
-    case kLeft:
-      return borders.left;
-    case kTop:
-      return borders.top;
-    case kRight:
-      return borders.right;
-    case kBottom:
-      return borders.bottom;
-    case kDiagonalDown:
-      return borders.diagonal_down;
-    case kDiagonalUp:
-      break;
-  }
-  return borders.diagonal_up;
-}
-
-const BorderLine& SideOf(const CellBorders& borders, Side side) {
-  return SideOf(const_cast<CellBorders&>(borders), side);
-}
-
-Side Opposite(Side side) {
-  switch (side) {
-    case kLeft:
-      return kRight;
-    case kRight:
-      return kLeft;
-    case kTop:
-      return kBottom;
-    case kBottom:
-      return kTop;
-    default:
-      return side;
-  }
-}
-
-// The neighbour across `side`, if it lies on the sheet.
-std::optional<std::pair<int32_t, int32_t>> Neighbour(const Worksheet& sheet, int32_t row,
-                                                     int32_t column, Side side) {
-  switch (side) {
-    case kLeft:
-      if (column > 1) return std::pair{row, column - 1};
-      break;
-    case kRight:
-      if (column < sheet.ColumnCount()) return std::pair{row, column + 1};
-      break;
-    case kTop:
-      if (row > 1) return std::pair{row - 1, column};
-      break;
-    case kBottom:
-      if (row < sheet.RowCount()) return std::pair{row + 1, column};
-      break;
-    default:
-      break;
-  }
-  return std::nullopt;
-}
-
-BorderLine ReadLine(const Worksheet& sheet, int32_t row, int32_t column, Side side) {
-  const BorderLine& own = SideOf(sheet.EffectiveFormat(row, column).borders, side);
-  if (!own.IsNone()) return own;
-  if (auto n = Neighbour(sheet, row, column, side)) {
-    return SideOf(sheet.EffectiveFormat(n->first, n->second).borders, Opposite(side));
-  }
-  return own;
-}
-
-void SetOwnSide(Worksheet& sheet, int32_t row, int32_t column, Side side, const BorderLine& line) {
-  if (SideOf(sheet.EffectiveFormat(row, column).borders, side) == line) return;
-  Cell& cell = sheet.CellAt(row, column);
-  CellFormat format = sheet.styles().Get(cell.style);
-  SideOf(format.borders, side) = line;
-  cell.style = sheet.styles().Intern(format);
-}
-
-// Draws (or removes) the line on `side` of the cell: the cell owns it from now on, and the
-// neighbour's own edge on the same line is cleared so both read the same line.
-void WriteLine(Worksheet& sheet, int32_t row, int32_t column, Side side, const BorderLine& line) {
-  SetOwnSide(sheet, row, column, side, line);
-  if (auto n = Neighbour(sheet, row, column, side)) {
-    SetOwnSide(sheet, n->first, n->second, Opposite(side), BorderLine{});
-  }
-}
-
-struct LinePosition {
-  int32_t row;
-  int32_t column;
-  Side side;
-};
-
-// Calls fn for every line of `index` in `area`, named by the cell inside the area that owns
-// it (inside lines by the cell left of or above them).
-template <typename Fn>
-void ForEachLine(const CellRect& area, BorderIndex index, Fn&& fn) {
-  switch (index) {
-    case BorderIndex::kEdgeLeft:
-      for (int32_t r = area.first_row; r <= area.last_row; ++r) fn({r, area.first_column, kLeft});
-      break;
-    case BorderIndex::kEdgeRight:
-      for (int32_t r = area.first_row; r <= area.last_row; ++r) fn({r, area.last_column, kRight});
-      break;
-    case BorderIndex::kEdgeTop:
-      for (int32_t c = area.first_column; c <= area.last_column; ++c) fn({area.first_row, c, kTop});
-      break;
-    case BorderIndex::kEdgeBottom:
-      for (int32_t c = area.first_column; c <= area.last_column; ++c) {
-        fn({area.last_row, c, kBottom});
-      }
-      break;
-    case BorderIndex::kInsideVertical:
-      for (int32_t r = area.first_row; r <= area.last_row; ++r) {
-        for (int32_t c = area.first_column; c < area.last_column; ++c) fn({r, c, kRight});
-      }
-      break;
-    case BorderIndex::kInsideHorizontal:
-      for (int32_t r = area.first_row; r < area.last_row; ++r) {
-        for (int32_t c = area.first_column; c <= area.last_column; ++c) fn({r, c, kBottom});
-      }
-      break;
-    case BorderIndex::kDiagonalDown:
-    case BorderIndex::kDiagonalUp: {
-      const Side side = index == BorderIndex::kDiagonalDown ? kDiagonalDown : kDiagonalUp;
-      for (int32_t r = area.first_row; r <= area.last_row; ++r) {
-        for (int32_t c = area.first_column; c <= area.last_column; ++c) fn({r, c, side});
-      }
-      break;
-    }
-  }
-}
-
-int64_t LineCount(const CellRect& area, BorderIndex index) {
-  switch (index) {
-    case BorderIndex::kEdgeLeft:
-    case BorderIndex::kEdgeRight:
-      return area.RowCount();
-    case BorderIndex::kEdgeTop:
-    case BorderIndex::kEdgeBottom:
-      return area.ColumnCount();
-    case BorderIndex::kInsideVertical:
-      return area.RowCount() * (area.ColumnCount() - 1);
-    case BorderIndex::kInsideHorizontal:
-      return (area.RowCount() - 1) * area.ColumnCount();
-    default:
-      return area.CellCount();
-  }
-}
-
-// Whether the `side` of cell (row, column) lies on a line of `index` in `area`; the cell may
-// be inside the area or its neighbour just outside.
-bool OnLine(const CellRect& area, BorderIndex index, int32_t row, int32_t column, Side side) {
-  const bool inside = area.Contains(row, column);
-  switch (index) {
-    case BorderIndex::kEdgeLeft:
-      return row >= area.first_row && row <= area.last_row &&
-             ((inside && side == kLeft && column == area.first_column) ||
-              (side == kRight && column == area.first_column - 1));
-    case BorderIndex::kEdgeRight:
-      return row >= area.first_row && row <= area.last_row &&
-             ((inside && side == kRight && column == area.last_column) ||
-              (side == kLeft && column == area.last_column + 1));
-    case BorderIndex::kEdgeTop:
-      return column >= area.first_column && column <= area.last_column &&
-             ((inside && side == kTop && row == area.first_row) ||
-              (side == kBottom && row == area.first_row - 1));
-    case BorderIndex::kEdgeBottom:
-      return column >= area.first_column && column <= area.last_column &&
-             ((inside && side == kBottom && row == area.last_row) ||
-              (side == kTop && row == area.last_row + 1));
-    case BorderIndex::kInsideVertical:
-      return inside && ((side == kRight && column < area.last_column) ||
-                        (side == kLeft && column > area.first_column));
-    case BorderIndex::kInsideHorizontal:
-      return inside &&
-             ((side == kBottom && row < area.last_row) || (side == kTop && row > area.first_row));
-    case BorderIndex::kDiagonalDown:
-      return inside && side == kDiagonalDown;
-    case BorderIndex::kDiagonalUp:
-      return inside && side == kDiagonalUp;
-  }
-  return false;
-}
-
-// Removes every line of `index` in a large area, visiting only cells that exist (and the row
-// and column formats, which stand for the empty cells).
-void RemoveLinesSparsely(Worksheet& sheet, const CellRect& area, BorderIndex index) {
-  const CellRect around{std::max(1, area.first_row - 1), std::max(1, area.first_column - 1),
-                        std::min(sheet.RowCount(), area.last_row + 1),
-                        std::min(sheet.ColumnCount(), area.last_column + 1)};
-  StyleTable& styles = sheet.styles();
-  // Most cells share a few formats: remember each (format, sides to clear) result.
-  std::unordered_map<uint64_t, StyleTable::Id> done;
-  auto cleared = [&](StyleTable::Id id, int32_t row, int32_t column) {
-    const CellBorders& borders = styles.Get(id).borders;
-    unsigned mask = 0;
-    for (Side side : {kLeft, kTop, kRight, kBottom, kDiagonalDown, kDiagonalUp}) {
-      if (!SideOf(borders, side).IsNone() && OnLine(area, index, row, column, side)) {
-        mask |= 1u << side;
-      }
-    }
-    if (mask == 0) return id;
-    const uint64_t key = (uint64_t{id} << 6) | mask;
-    if (auto it = done.find(key); it != done.end()) return it->second;
-    CellFormat format = styles.Get(id);
-    for (Side side : {kLeft, kTop, kRight, kBottom, kDiagonalDown, kDiagonalUp}) {
-      if (mask & (1u << side)) SideOf(format.borders, side) = BorderLine{};
-    }
-    const StyleTable::Id changed = styles.Intern(format);
-    done.emplace(key, changed);
-    return changed;
-  };
-  sheet.ForEachCell(
-      around, [&](int32_t row, Cell& cell) { cell.style = cleared(cell.style, row, cell.column); });
-  // Row and column formats answer for empty cells away from the area's outer edges.
-  if (SpansAllRows(sheet, area)) {
-    for (auto& [column, info] : sheet.columns_info()) {
-      if (info.style && column >= around.first_column && column <= around.last_column) {
-        info.style = cleared(*info.style, area.first_row + 1, column);
-      }
-    }
-  }
-  if (SpansAllColumns(sheet, area)) {
-    for (auto& [row, info] : sheet.rows_info()) {
-      if (info.style && row >= around.first_row && row <= around.last_row) {
-        info.style = cleared(*info.style, row, area.first_column + 1);
-      }
-    }
-  }
-}
-
-int ColorIndexOf(const Color& color) {
-  if (color.kind == Color::Kind::kAutomatic) return kColorIndexAutomatic;
-  if (color.kind == Color::Kind::kIndexed && color.value >= 8) return color.value - 7;
-  return 0;  // a colour outside the host's palette
-}
-
-Color ColorOfIndex(int index) {
-  if (index == kColorIndexAutomatic) return Color::Automatic();
-  if (index < 1 || index > 56) {
-    ThrowApplicationDefined("色番号 " + std::to_string(index) +
-                            " は使えません（1 から 56、または自動）。");
-  }
-  return Color::Indexed(static_cast<uint32_t>(index + 7));
-}
-
-template <typename T>
-std::optional<T> AgreedValue(const std::vector<T>& values) {
-  if (values.empty()) return std::nullopt;
-  for (const T& v : values) {
-    if (!(v == values.front())) return std::nullopt;
-  }
-  return values.front();
-}
-
 // --- Character runs -------------------------------------------------------------------------
 
 // The runs of `text`, covering it whole (one run with the cell's font when it had none).
@@ -399,6 +140,23 @@ double NumberFromText(std::string_view text, const std::string& what) {
 }
 
 }  // namespace
+
+// --- Colour indexes -------------------------------------------------------------------------
+
+int ColorIndexOf(const Color& color) {
+  if (color.kind == Color::Kind::kAutomatic) return kColorIndexAutomatic;
+  if (color.kind == Color::Kind::kIndexed && color.value >= 8) return color.value - 7;
+  return 0;  // a colour outside the host's palette
+}
+
+Color ColorOfIndex(int index) {
+  if (index == kColorIndexAutomatic) return Color::Automatic();
+  if (index < 1 || index > 56) {
+    ThrowApplicationDefined("色番号 " + std::to_string(index) +
+                            " は使えません（1 から 56、または自動）。");
+  }
+  return Color::Indexed(static_cast<uint32_t>(index + 7));
+}
 
 // --- Range ------------------------------------------------------------------------------------
 
@@ -637,7 +395,9 @@ void Range::SetNumberFormatLocal(const std::string& code) const {
   SetNumberFormat(FromLocalFormat(code));
 }
 
-host::Border Range::Borders(BorderIndex index) const { return host::Border(*this, index); }
+host::Border Range::Borders(BorderIndex index) const {
+  return host::Border(*sheet_, Areas(), index);
+}
 
 double Range::RowHeight() const { return sheet_->RowHeightOf(Row()); }
 
@@ -982,85 +742,6 @@ std::string Characters::Text() const {
   const CellValue& value = range_.Value();
   const std::string text = value.IsText() ? value.text().text : range_.Text();
   return std::string(Utf16Substr(text, start_, length_));
-}
-
-// --- Borders --------------------------------------------------------------------------------
-
-namespace {
-
-template <typename T, typename Get>
-std::optional<T> AgreedLineProperty(const Range& range, BorderIndex index, Get get) {
-  std::vector<T> values;
-  for (const CellRect& area : range.Areas()) {
-    ForEachLine(area, index, [&](LinePosition p) {
-      values.push_back(get(ReadLine(range.sheet(), p.row, p.column, p.side)));
-    });
-  }
-  return AgreedValue(values);
-}
-
-}  // namespace
-
-std::optional<host::LineStyle> Border::LineStyle() const {
-  return AgreedLineProperty<host::LineStyle>(range_, index_,
-                                             [](const BorderLine& l) { return l.style; });
-}
-
-std::optional<BorderWeight> Border::Weight() const {
-  return AgreedLineProperty<BorderWeight>(range_, index_,
-                                          [](const BorderLine& l) { return l.weight; });
-}
-
-std::optional<int> Border::ColorIndex() const {
-  return AgreedLineProperty<int>(range_, index_,
-                                 [](const BorderLine& l) { return ColorIndexOf(l.color); });
-}
-
-namespace {
-
-void ChangeLines(const Range& range, BorderIndex index,
-                 const std::function<void(BorderLine&)>& change) {
-  Worksheet& sheet = range.sheet();
-  for (const CellRect& area : range.Areas()) {
-    ForEachLine(area, index, [&](LinePosition p) {
-      BorderLine line = ReadLine(sheet, p.row, p.column, p.side);
-      change(line);
-      WriteLine(sheet, p.row, p.column, p.side, line);
-    });
-  }
-}
-
-}  // namespace
-
-void Border::SetLineStyle(host::LineStyle style) const {
-  if (style == LineStyle::kNone) {
-    for (const CellRect& area : range_.Areas()) {
-      if (LineCount(area, index_) > kSmallLineCount) {
-        RemoveLinesSparsely(range_.sheet(), area, index_);
-      } else {
-        ForEachLine(area, index_, [&](LinePosition p) {
-          WriteLine(range_.sheet(), p.row, p.column, p.side, BorderLine{});
-        });
-      }
-    }
-    return;
-  }
-  ChangeLines(range_, index_, [&](BorderLine& line) { line.style = style; });
-}
-
-void Border::SetWeight(BorderWeight weight) const {
-  ChangeLines(range_, index_, [&](BorderLine& line) {
-    if (line.IsNone()) line.style = LineStyle::kContinuous;
-    line.weight = weight;
-  });
-}
-
-void Border::SetColorIndex(int index) const {
-  const Color color = ColorOfIndex(index);
-  ChangeLines(range_, index_, [&](BorderLine& line) {
-    if (line.IsNone()) line.style = LineStyle::kContinuous;
-    line.color = color;
-  });
 }
 
 // --- Comments -------------------------------------------------------------------------------

@@ -17,13 +17,13 @@
 #include <vector>
 
 #include "host/address.h"
+#include "host/borders.h"
 #include "host/cell_format.h"
 #include "host/cell_value.h"
 
 namespace tarquel::host {
 
 class Worksheet;
-class Border;
 class Characters;
 class CommentAccess;
 class FontAccess;
@@ -36,23 +36,18 @@ inline constexpr double kMaxRowHeight = 409;  // points
 inline constexpr double kMinColumnWidth = 0;
 inline constexpr double kMaxColumnWidth = 255;  // widths of the standard digit
 
-// Which line of a range Borders() reaches, numbered as in the host.
-enum class BorderIndex {
-  kDiagonalDown = 5,
-  kDiagonalUp = 6,
-  kEdgeLeft = 7,
-  kEdgeTop = 8,
-  kEdgeBottom = 9,
-  kEdgeRight = 10,
-  kInsideVertical = 11,
-  kInsideHorizontal = 12,
-};
-
 // Text orientation as the host names it.
 enum class Orientation { kHorizontal, kVertical, kUpward, kDownward };
 
 // The host's automatic colour index.
 inline constexpr int kColorIndexAutomatic = -4105;
+
+// The host's colour index of a colour (Font.ColorIndex, Border.ColorIndex): kColorIndexAutomatic,
+// a palette index 1..56, or 0 for a colour outside the palette.
+int ColorIndexOf(const Color& color);
+// The colour of a colour index; a run-time error for one that is neither kColorIndexAutomatic
+// nor 1..56.
+Color ColorOfIndex(int index);
 
 class Range {
  public:
@@ -178,7 +173,6 @@ class Range {
  private:
   friend class FontAccess;
   friend class Characters;
-  friend class Border;
 
   template <typename Fn>
   void ForEachArea(Fn&& fn) const;
@@ -259,27 +253,6 @@ class Characters {
   Range range_;
   uint32_t start_;  // 0-based
   uint32_t length_;
-};
-
-// One kind of border line of a range (Range::Borders).
-class Border {
- public:
-  // The line style where all positions agree; nullopt when they differ.
-  std::optional<host::LineStyle> LineStyle() const;
-  std::optional<BorderWeight> Weight() const;
-  std::optional<int> ColorIndex() const;
-  // kNone removes the line for both cells that share it.
-  void SetLineStyle(host::LineStyle style) const;
-  // Giving a weight or colour to a missing line draws it continuous.
-  void SetWeight(BorderWeight weight) const;
-  void SetColorIndex(int index) const;
-
- private:
-  friend class Range;
-  Border(Range range, BorderIndex index) : range_(std::move(range)), index_(index) {}
-
-  Range range_;
-  BorderIndex index_;
 };
 
 // A cell's comment (Range::Comment, Range::AddComment).
