@@ -1,9 +1,12 @@
 #include "host/xlsx/workbook_part.h"
 
 #include <algorithm>
+#include <charconv>
+#include <limits>
 #include <map>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 #include "host/address.h"
 #include "host/host_error.h"
@@ -193,14 +196,24 @@ class SheetListWriter {
     kept_entries_ = std::vector<pugi::xml_document>(kept_sheets_->size());
     for (std::size_t k = 0; k < kept_sheets_->size(); ++k) {
       kept_entries_[k].load_string((*kept_sheets_)[k].xml.c_str());
-      next_sheet_id_ = std::max(next_sheet_id_,
-                                kept_entries_[k].first_child().attribute("sheetId").as_int(0) + 1);
+      TakeId(kept_entries_[k].first_child().attribute("sheetId").value());
     }
     if (origin) {
-      for (const auto& [sheet, id] : origin->sheet_ids)
-        next_sheet_id_ = std::max(next_sheet_id_, std::stoi(id) + 1);
+      for (const auto& [sheet, id] : origin->sheet_ids) TakeId(id);
     }
     positions_.kept.assign(kept_sheets_->size(), -1);
+  }
+
+  // A new sheet's id goes above every id read. An id that is not a whole number, or is as large as
+  // ids go, is passed over: other programs write such ids, and a save must not fail on them.
+  void TakeId(std::string_view id) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), number);
+    if (error != std::errc() || end != id.data() + id.size() || number < 1 ||
+        number == std::numeric_limits<int>::max()) {
+      return;
+    }
+    next_sheet_id_ = std::max(next_sheet_id_, number + 1);
   }
 
   // The kept sheets that stood before `worksheet`, or with null every one not yet written.

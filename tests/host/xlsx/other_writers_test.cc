@@ -322,6 +322,28 @@ TEST_F(OtherWritersTest, CachedResultsWithoutTheirTypeAreKeptAsTheyRead) {
   }
 }
 
+// Some writers number their sheets with ids that are no whole numbers; a save that adds a sheet
+// once failed on them with an exception of the C++ library instead of saving.
+TEST_F(OtherWritersTest, SheetIdsThatAreNoNumbersDoNotStopASaveThatAddsASheet) {
+  for (const char* id : {"abc", "99999999999", "2147483647", "-3"}) {
+    Parts parts = PythonLibraryWorkbook("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>", "");
+    for (auto& [name, xml] : parts) {
+      if (name != "xl/workbook.xml") continue;
+      xml.replace(xml.find("sheetId=\"1\""), 11, std::string("sheetId=\"") + id + "\"");
+    }
+    Workbook& opened = Open(std::string("ids-") + id + ".xlsx", Package(parts));
+    opened.Sheets().Add();
+    Workbook& reopened = SaveAndReopen(opened);
+    EXPECT_EQ(reopened.SheetCount(), 2) << id;
+    const pugi::xml_document workbook = SavedPart("xl/workbook.xml");
+    std::set<std::string> ids;
+    for (pugi::xml_node sheet : workbook.child("workbook").child("sheets").children("sheet")) {
+      ids.insert(sheet.attribute("sheetId").value());
+    }
+    EXPECT_EQ(ids.size(), 2u) << id << ": every sheet has an id of its own";
+  }
+}
+
 TEST_F(OtherWritersTest, AValueCellThatIsNotWhatItsTypeSaysIsStillRefused) {
   const struct {
     const char* cell;
