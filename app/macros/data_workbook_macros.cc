@@ -3,6 +3,7 @@
 #include <array>
 
 #include "host/application.h"
+#include "shell/macro_names.h"
 
 namespace tarquel::app {
 
@@ -11,20 +12,20 @@ namespace {
 using shell::Velmora;
 
 constexpr std::array<Macro, 14> kMacros{{
-    {"M_START", &Velmora::START},
-    {"M_InPutAns", &Velmora::InPutAns},
-    {"M_ANS_DEL", &Velmora::ANS_DEL},
-    {"M_ThisQSisNG", &Velmora::ThisQSisNG},
-    {"M_ThisQSisHITU", &Velmora::ThisQSisHITU},
-    {"M_GoJUMP", &Velmora::GoJUMP},
-    {"M_Edit_Furigana", &Velmora::Edit_Furigana},
-    {"M_RepeatKanji", &Velmora::RepeatKanji},
-    {"M_NG_Report", &Velmora::NG_Report},
-    {"M_HITU_Report", &Velmora::HITU_Report},
-    {"M_SetPaper", &Velmora::SetPaper},
-    {"M_QVersion", &Velmora::QVersion},
-    {"M_Command1", &Velmora::Command1},
-    {"M_Command2", &Velmora::Command2},
+    {shell::MacroName(shell::MacroId::kStart), &Velmora::START},
+    {shell::MacroName(shell::MacroId::kInPutAns), &Velmora::InPutAns},
+    {shell::MacroName(shell::MacroId::kAnsDel), &Velmora::ANS_DEL},
+    {shell::MacroName(shell::MacroId::kThisQSisNG), &Velmora::ThisQSisNG},
+    {shell::MacroName(shell::MacroId::kThisQSisHitu), &Velmora::ThisQSisHITU},
+    {shell::MacroName(shell::MacroId::kGoJump), &Velmora::GoJUMP},
+    {shell::MacroName(shell::MacroId::kEditFurigana), &Velmora::Edit_Furigana},
+    {shell::MacroName(shell::MacroId::kRepeatKanji), &Velmora::RepeatKanji},
+    {shell::MacroName(shell::MacroId::kNgReport), &Velmora::NG_Report},
+    {shell::MacroName(shell::MacroId::kHituReport), &Velmora::HITU_Report},
+    {shell::MacroName(shell::MacroId::kSetPaper), &Velmora::SetPaper},
+    {shell::MacroName(shell::MacroId::kQVersion), &Velmora::QVersion},
+    {shell::MacroName(shell::MacroId::kCommand1), &Velmora::Command1},
+    {shell::MacroName(shell::MacroId::kCommand2), &Velmora::Command2},
 }};
 
 }  // namespace

@@ -3,41 +3,42 @@
 #include <array>
 
 #include "host/application.h"
+#include "shell/macro_names.h"
 
 namespace tarquel::shell {
 
 namespace {
 
 constexpr std::array<MenuEntry, 13> kMenuEntries{{
-    {"漢字テスト作成(&T)", "M_START", 176, false},
-    {"解答表示(&A)", "M_InPutAns", 329, true},
-    {"解答消去(&D)", "M_ANS_DEL", 47, false},
-    {"この問題は不正解です(&N)", "M_ThisQSisNG", 276, true},
-    {"この問題を必出とする(&H)", "M_ThisQSisHITU", 675, false},
-    {"問題へ飛ぶ(&J)", "M_GoJUMP", 1759, false},
-    {"振り仮名編集(&E)", "M_Edit_Furigana", 3511, true},
-    {"漢字重複チェック(&R)", "M_RepeatKanji", 2645, false},
-    {"間違い数の報告(&Q)", "M_NG_Report", 1786, false},
-    {"必出問題の総数(&C)", "M_HITU_Report", 459, false},
-    {"漢字の学年検索(&Z)", "M_Command2", 11, true},
-    {"用紙調整(&P)", "M_SetPaper", 109, true},
-    {"ﾊﾞｰｼﾞｮﾝ情報(&V)", "M_QVersion", std::nullopt, true},
+    {"漢字テスト作成(&T)", MacroName(MacroId::kStart), 176, false},
+    {"解答表示(&A)", MacroName(MacroId::kInPutAns), 329, true},
+    {"解答消去(&D)", MacroName(MacroId::kAnsDel), 47, false},
+    {"この問題は不正解です(&N)", MacroName(MacroId::kThisQSisNG), 276, true},
+    {"この問題を必出とする(&H)", MacroName(MacroId::kThisQSisHitu), 675, false},
+    {"問題へ飛ぶ(&J)", MacroName(MacroId::kGoJump), 1759, false},
+    {"振り仮名編集(&E)", MacroName(MacroId::kEditFurigana), 3511, true},
+    {"漢字重複チェック(&R)", MacroName(MacroId::kRepeatKanji), 2645, false},
+    {"間違い数の報告(&Q)", MacroName(MacroId::kNgReport), 1786, false},
+    {"必出問題の総数(&C)", MacroName(MacroId::kHituReport), 459, false},
+    {"漢字の学年検索(&Z)", MacroName(MacroId::kCommand2), 11, true},
+    {"用紙調整(&P)", MacroName(MacroId::kSetPaper), 109, true},
+    {"ﾊﾞｰｼﾞｮﾝ情報(&V)", MacroName(MacroId::kQVersion), std::nullopt, true},
 }};
 
 constexpr std::array<ShortcutEntry, 13> kShortcutEntries{{
-    {"t", "M_START"},
-    {"a", "M_InPutAns"},
-    {"d", "M_ANS_DEL"},
-    {"n", "M_ThisQSisNG"},
-    {"h", "M_ThisQSisHITU"},
-    {"j", "M_GoJUMP"},
-    {"e", "M_Edit_Furigana"},
-    {"r", "M_RepeatKanji"},
-    {"q", "M_NG_Report"},
-    {"k", "M_HITU_Report"},
-    {"p", "M_SetPaper"},
-    {"w", "M_Command1"},
-    {"z", "M_Command2"},
+    {"t", MacroName(MacroId::kStart)},
+    {"a", MacroName(MacroId::kInPutAns)},
+    {"d", MacroName(MacroId::kAnsDel)},
+    {"n", MacroName(MacroId::kThisQSisNG)},
+    {"h", MacroName(MacroId::kThisQSisHitu)},
+    {"j", MacroName(MacroId::kGoJump)},
+    {"e", MacroName(MacroId::kEditFurigana)},
+    {"r", MacroName(MacroId::kRepeatKanji)},
+    {"q", MacroName(MacroId::kNgReport)},
+    {"k", MacroName(MacroId::kHituReport)},
+    {"p", MacroName(MacroId::kSetPaper)},
+    {"w", MacroName(MacroId::kCommand1)},
+    {"z", MacroName(MacroId::kCommand2)},
 }};
 
 }  // namespace
