@@ -17,8 +17,8 @@
 #include "model/test_sheet.h"
 #include "paper/geometry.h"
 #include "paper/print_form.h"
-#include "settings/keys.h"
-#include "settings/settings_file.h"
+#include "shell/front_end_queries.h"
+#include "shell/macro_names.h"
 #include "tarquel/print_pdf.h"
 #include "tarquel/session.h"
 #include "tarquel/terminal_ui.h"
@@ -27,6 +27,9 @@
 namespace tarquel::cli {
 
 namespace {
+
+using paper::PrintForm;
+using testgen::UserForm1;
 
 // How a subcommand works on the workbook: what it does once start-up has opened it, and
 // whether what it changed is saved.
@@ -54,12 +57,12 @@ void PrintHostError(const Terminal& terminal, const host::HostError& error) {
 // the sample through サンプルデータを開く; without either, a person at a terminal chooses.
 void ScriptOpening(TerminalUi& ui, const Invocation& inv) {
   if (inv.sample) {
-    ui.SetScript(typeid(datafiles::FILE_Sentaku), {Press("Sample")});
+    ui.SetScript(typeid(datafiles::FILE_Sentaku), {Press(&datafiles::FILE_Sentaku::Sample)});
     return;
   }
   if (!inv.bank.empty()) {
     ui.QueueFileName(FullPath(inv.bank));
-    ui.SetScript(typeid(datafiles::FILE_Sentaku), {Press("Command3")});
+    ui.SetScript(typeid(datafiles::FILE_Sentaku), {Press(&datafiles::FILE_Sentaku::Command3)});
     return;
   }
   if (!ui.terminal().interactive) {
@@ -229,31 +232,16 @@ ExitStatus PrintPdf(Session& session, const std::string& sheet_name, const std::
 
 // --- make-test --------------------------------------------------------------------------------
 
-struct TestSummary {
-  bool made = false;
-  std::string sheet = {};
-  int32_t pages = 0;
-  int32_t questions = 0;
-  std::string code = {};
-};
-
-TestSummary SummariseTest(model::Body& body, host::Workbook& workbook) {
-  TestSummary summary{.made = true, .sheet = std::string(model::TestSheetName(body.use_sheet40))};
-  const model::GenerationState& state = body.generation;
-  summary.pages = state.test_page_count;
-  for (int32_t position = 1; position <= state.set_group_count; ++position) {
-    summary.questions += state.groups[state.selected_groups[position] - 1].row_count;
-  }
-  host::Worksheet& sheet = workbook.Sheets().Item(summary.sheet);
-  summary.code = sheet.Cells(model::RowsPerPage(body.use_sheet40), model::kSideColumn).Text();
-  return summary;
-}
+// The test the dialog made, once it has made one.
+using TestSummary = std::optional<shell::GenerationSummary>;
 
 // Notes the test the dialog has made, once 作成 has made one (it then reads 再作成).
 void NoteMadeTest(host::Form& form, Session& session, TestSummary& summary) {
   const bool made = static_cast<testgen::UserForm1&>(form).CommandButton1.caption() == "再作成";
-  if (made && session.body().generation.test_page_count > 0) {
-    summary = SummariseTest(session.body(), *session.workbook());
+  if (made) {
+    if (TestSummary last = shell::LastGeneration(session.body(), *session.workbook())) {
+      summary = std::move(last);
+    }
   }
 }
 
@@ -264,18 +252,18 @@ bool ChoosesInTheDialog(const Invocation& inv) {
 
 DialogScript MakeTestScript(const Invocation& inv, Session& session, TestSummary& summary) {
   DialogScript script;
-  if (inv.first_group) script.push_back(TypeInto("T1", *inv.first_group));
-  if (inv.last_group) script.push_back(TypeInto("T2", *inv.last_group));
-  if (inv.group_count) script.push_back(TypeInto("T3", *inv.group_count));
-  if (inv.code) script.push_back(TypeInto("T4", *inv.code));
-  if (inv.ignore_wrong) script.push_back(SetTicked("CBox", *inv.ignore_wrong));
-  if (inv.exclude_set) script.push_back(SetTicked("CheckBox1", *inv.exclude_set));
-  if (inv.must_appear) script.push_back(SetTicked("CheckBox2", *inv.must_appear));
-  if (inv.per_page40) script.push_back(SetTicked("TB1", *inv.per_page40));
-  script.push_back(Press("CommandButton1"));  // 作成
+  if (inv.first_group) script.push_back(TypeInto(&UserForm1::T1, *inv.first_group));
+  if (inv.last_group) script.push_back(TypeInto(&UserForm1::T2, *inv.last_group));
+  if (inv.group_count) script.push_back(TypeInto(&UserForm1::T3, *inv.group_count));
+  if (inv.code) script.push_back(TypeInto(&UserForm1::T4, *inv.code));
+  if (inv.ignore_wrong) script.push_back(SetTicked(&UserForm1::CBox, *inv.ignore_wrong));
+  if (inv.exclude_set) script.push_back(SetTicked(&UserForm1::CheckBox1, *inv.exclude_set));
+  if (inv.must_appear) script.push_back(SetTicked(&UserForm1::CheckBox2, *inv.must_appear));
+  if (inv.per_page40) script.push_back(SetTicked(&UserForm1::TB1, *inv.per_page40));
+  script.push_back(Press(&UserForm1::CommandButton1));  // 作成
   script.push_back(
       Inspect([&session, &summary](host::Form& form) { NoteMadeTest(form, session, summary); }));
-  script.push_back(Press("CommandButton2"));  // 閉じる
+  script.push_back(Press(&UserForm1::CommandButton2));  // 閉じる
   return script;
 }
 
@@ -288,26 +276,25 @@ void AnswerTestDialog(const Invocation& inv, TerminalUi& ui, Session& session,
                   [&session, &summary](host::Form& form) { NoteMadeTest(form, session, summary); });
     return;
   }
-  for (const auto& [box, option] : {std::pair{"T1", "--range"}, std::pair{"T2", "--range"},
-                                    std::pair{"T3", "--count"}, std::pair{"T4", "--code"}}) {
-    ui.NameOption(box, option);
-  }
+  ui.NameOption(&UserForm1::T1, "--range");
+  ui.NameOption(&UserForm1::T2, "--range");
+  ui.NameOption(&UserForm1::T3, "--count");
+  ui.NameOption(&UserForm1::T4, "--code");
   ui.SetScript(typeid(testgen::UserForm1), MakeTestScript(inv, session, summary));
 }
 
 // When a stored paper setting stopped the test, tells how to put it right from here.
 void HintAtPaperSettings(const Invocation& inv, Session& session, const Terminal& terminal) {
-  const model::Body& body = session.body();
-  const std::optional<paper::RefusedSetting> refused =
-      paper::FindRefusedPaperSetting(body.Settings(), body.use_sheet40);
+  const std::optional<shell::RefusedPaperSetting> refused =
+      shell::RefusedPaperSettingInUse(session.body());
   if (!refused) return;
   const std::string bank = inv.sample ? "--sample" : "'" + inv.bank + "'";
-  const std::string per_page = body.use_sheet40 ? "40" : "20";
+  const std::string per_page = refused->per_page40 ? "40" : "20";
   terminal.err << "The paper setting " << refused->key << " holds \"" << refused->value
                << "\". Put the defaults back with: tarquel paper " << bank << " --per-page "
                << per_page << " --reset\n(or set one value with --set " << refused->key
                << "=VALUE; the paper command needs the test sheet, else edit "
-               << settings::MakeSettingsPath(body.Settings()) << ")\n";
+               << refused->settings_path << ")\n";
 }
 
 ExitStatus MakeTest(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
@@ -316,20 +303,20 @@ ExitStatus MakeTest(const Invocation& inv, TerminalUi& ui, host::Platform& platf
   command.run = [&](Session& session) {
     session.ActivateBankSheet();
     AnswerTestDialog(inv, ui, session, summary);
-    session.RunMacro("M_START");
-    if (!summary.made) {
+    session.RunMacro(shell::MacroId::kStart);
+    if (!summary) {
       HintAtPaperSettings(inv, session, ui.terminal());
       ui.MarkStopped();
       return;
     }
-    ui.terminal().out << "Made " << summary.sheet << " in " << session.workbook()->Name() << ": "
-                      << summary.pages << (summary.pages == 1 ? " page, " : " pages, ")
-                      << summary.questions << " questions, test code " << summary.code << "\n";
+    ui.terminal().out << "Made " << summary->sheet << " in " << session.workbook()->Name() << ": "
+                      << summary->pages << (summary->pages == 1 ? " page, " : " pages, ")
+                      << summary->questions << " questions, test code " << summary->code << "\n";
   };
   if (inv.pdf) {
     // Printed before the save: a test whose PDF is missing is not counted as set.
     command.before_save = [&](Session& session) {
-      return PrintPdf(session, summary.sheet, *inv.pdf, ui.terminal());
+      return PrintPdf(session, summary ? summary->sheet : std::string(), *inv.pdf, ui.terminal());
     };
   }
   return RunOnWorkbook(ui, platform, command);
@@ -349,7 +336,7 @@ bool ActivateTestSheetOrSay(Session& session, const Invocation& inv, TerminalUi&
 }
 
 ExitStatus OnTestSheet(const Invocation& inv, TerminalUi& ui, host::Platform& platform,
-                       const char* macro) {
+                       shell::MacroId macro) {
   WorkbookCommand command{.output = inv.output, .force = inv.force};
   command.run = [&](Session& session) {
     if (ActivateTestSheetOrSay(session, inv, ui)) session.RunMacro(macro);
@@ -390,7 +377,7 @@ bool ReportMark(const model::MarkOutcome& mark, const std::string& cell, bool wr
 // Marks each cell in order and says what each mark did; the first cell with nothing to mark
 // stops the command, and then nothing is saved.
 ExitStatus Mark(const Invocation& inv, TerminalUi& ui, host::Platform& platform,
-                const char* macro) {
+                shell::MacroId macro) {
   const bool wrong_answer = inv.command == Command::kMarkWrong;
   WorkbookCommand command{.output = inv.output, .force = inv.force};
   command.run = [&](Session& session) {
@@ -408,7 +395,7 @@ ExitStatus Mark(const Invocation& inv, TerminalUi& ui, host::Platform& platform,
 }
 
 ExitStatus OnSelectedCell(const Invocation& inv, TerminalUi& ui, host::Platform& platform,
-                          const char* macro) {
+                          shell::MacroId macro) {
   WorkbookCommand command{.output = inv.output, .force = inv.force};
   command.run = [&](Session& session) {
     session.Select(inv.cells.front());
@@ -421,7 +408,7 @@ ExitStatus Jump(const Invocation& inv, TerminalUi& ui, host::Platform& platform)
   WorkbookCommand command{.saves = false};
   command.run = [&](Session& session) {
     session.Select(inv.cells.front());
-    session.RunMacro("M_GoJUMP");
+    session.RunMacro(shell::MacroId::kGoJump);
     if (!ui.stopped()) ui.terminal().out << session.ActiveCellReference() << "\n";
   };
   return RunOnWorkbook(ui, platform, command);
@@ -433,13 +420,13 @@ ExitStatus Report(const Invocation& inv, TerminalUi& ui, host::Platform& platfor
     session.ActivateBankSheet();
     switch (inv.report) {
       case ReportKind::kWrong:
-        session.RunMacro("M_NG_Report");
+        session.RunMacro(shell::MacroId::kNgReport);
         break;
       case ReportKind::kMust:
-        session.RunMacro("M_HITU_Report");
+        session.RunMacro(shell::MacroId::kHituReport);
         break;
       case ReportKind::kDuplicates:
-        session.RunMacro("M_RepeatKanji");
+        session.RunMacro(shell::MacroId::kRepeatKanji);
         break;
     }
   };
@@ -451,7 +438,7 @@ ExitStatus Furigana(const Invocation& inv, TerminalUi& ui, host::Platform& platf
     throw UsageError("furigana needs --reading TEXT: there is no terminal to ask for it");
   }
   ui.SetReading(inv.reading);
-  return OnSelectedCell(inv, ui, platform, "M_Edit_Furigana");
+  return OnSelectedCell(inv, ui, platform, shell::MacroId::kEditFurigana);
 }
 
 // --- print and answer-key ---------------------------------------------------------------------
@@ -522,7 +509,7 @@ ExitStatus AnswerKey(const Invocation& inv, TerminalUi& ui, host::Platform& plat
   WorkbookCommand command{.saves = false};
   command.run = [&](Session& session) {
     if (!ActivateTestSheetOrSay(session, inv, ui)) return;
-    session.RunMacro("M_InPutAns");  // 解答表示
+    session.RunMacro(shell::MacroId::kInPutAns);  // 解答表示
     if (ui.stopped()) return;
     const host::Worksheet* sheet = &session.workbook()->ActiveSheet();
     printed = PrintPdf(session.platform(), std::vector{sheet}, *inv.pdf, ui.terminal());
@@ -551,7 +538,7 @@ DialogScript PaperScript(const Invocation& inv, TerminalUi& ui) {
       std::ostream& err = ui.terminal().err;
       auto& paper = static_cast<paper::PrintForm&>(form);
       auto [box, page] = paper.BoxForSetting(key);
-      ui.NameOption(box->name(), "--set " + key);
+      ui.NameOption(*box, "--set " + key);
       if (paper.MultiPage1.value() != page && !paper.SelectPage(paper.MultiPage1, page)) {
         err << key << " is on the page \"" << paper.MultiPage1.page(page).caption
             << "\", which cannot be chosen: the workbook has no such test sheet.\n";
@@ -562,12 +549,13 @@ DialogScript PaperScript(const Invocation& inv, TerminalUi& ui) {
   }
   // The last box typed into is checked when it is left, before anything is shown or pressed.
   if (!inv.settings.empty()) script.push_back([](host::Form& form) { return form.Tab(); });
-  if (inv.reset) script.push_back(Press("CommandButton2"));  // 設定値リセット
+  if (inv.reset) script.push_back(Press(&PrintForm::CommandButton2));  // 設定値リセット
   script.push_back(Inspect(
       [&out](host::Form& form) { PrintPaperValues(static_cast<paper::PrintForm&>(form), out); }));
-  if (inv.pdf) script.push_back(Press("CommandButton1"));  // 印刷プレビュー
+  if (inv.pdf) script.push_back(Press(&PrintForm::CommandButton1));  // 印刷プレビュー
   const bool store = !inv.settings.empty() || inv.reset;
-  script.push_back(Press(store ? "CommandButton4" : "CommandButton3"));  // 保存して / せずに閉じる
+  script.push_back(Press(store ? &PrintForm::CommandButton4
+                               : &PrintForm::CommandButton3));  // 保存して / せずに閉じる
   return script;
 }
 
@@ -591,7 +579,7 @@ ExitStatus Paper(const Invocation& inv, TerminalUi& ui, host::Platform& platform
     }
     if (!ActivateTestSheetOrSay(session, inv, ui)) return;
     ui.SetScript(typeid(paper::PrintForm), PaperScript(inv, ui));
-    session.RunMacro("M_SetPaper");
+    session.RunMacro(shell::MacroId::kSetPaper);
   };
   const ExitStatus status = RunOnWorkbook(ui, platform, command);
   return status == kExitOk ? printed : status;
@@ -606,14 +594,14 @@ ExitStatus KanjiGrade(const Invocation& inv, TerminalUi& ui, host::Platform& pla
     out << "== " << grades.caption() << " ==\n" << TerminalText(grades.Text1.value()) << "\n";
   });
   DialogScript script;
-  if (inv.missing) script.push_back(Press("CD1"));
+  if (inv.missing) script.push_back(Press(&kanjigrade::Form1::CD1));
   script.push_back(print);
-  script.push_back(Press("Command1"));  // 閉じる
+  script.push_back(Press(&kanjigrade::Form1::Command1));  // 閉じる
   WorkbookCommand command{.saves = false};
   command.run = [&](Session& session) {
     session.Select(inv.cells.front());
     ui.SetScript(typeid(kanjigrade::Form1), std::move(script));
-    session.RunMacro("M_Command2");
+    session.RunMacro(shell::MacroId::kCommand2);
   };
   return RunOnWorkbook(ui, platform, command);
 }
@@ -626,7 +614,8 @@ ExitStatus NewBank(const Invocation& inv, TerminalUi& ui, host::Platform& platfo
     ui.terminal().err << target << " exists already; it was not overwritten.\n";
     return kExitFile;
   }
-  ui.SetScript(typeid(datafiles::FILE_Sentaku), {Press("Command1")});  // 空白テンプレート
+  ui.SetScript(typeid(datafiles::FILE_Sentaku),
+               {Press(&datafiles::FILE_Sentaku::Command1)});  // 空白テンプレート
   WorkbookCommand command{.output = target};
   command.run = [](Session&) {};
   return RunOnWorkbook(ui, platform, command);
@@ -652,7 +641,7 @@ ExitStatus History(const Invocation& inv, TerminalUi& ui, host::Platform& platfo
       [&out](host::Form& form) { PrintHistory(static_cast<datafiles::FILE_Sentaku&>(form), out); });
   DialogScript script{print};
   if (inv.clear) {
-    script.push_back(Press("Command2"));  // 履歴クリア
+    script.push_back(Press(&datafiles::FILE_Sentaku::Command2));  // 履歴クリア
     script.push_back(print);
   }
   // Closing the dialog builds a blank bank, which is left unsaved.
@@ -665,7 +654,7 @@ ExitStatus History(const Invocation& inv, TerminalUi& ui, host::Platform& platfo
 ExitStatus Version(TerminalUi& ui, host::Platform& platform) {
   ui.SetScript(typeid(datafiles::FILE_Sentaku), {});  // closed at once
   WorkbookCommand command{.saves = false};
-  command.run = [](Session& session) { session.RunMacro("M_QVersion"); };
+  command.run = [](Session& session) { session.RunMacro(shell::MacroId::kQVersion); };
   return RunOnWorkbook(ui, platform, command);
 }
 
@@ -723,13 +712,13 @@ ExitStatus RunCommand(const Invocation& inv, const Terminal& terminal, host::Pla
     case Command::kMakeTest:
       return MakeTest(inv, ui, platform);
     case Command::kShowAnswers:
-      return OnTestSheet(inv, ui, platform, "M_InPutAns");
+      return OnTestSheet(inv, ui, platform, shell::MacroId::kInPutAns);
     case Command::kEraseAnswers:
-      return OnTestSheet(inv, ui, platform, "M_ANS_DEL");
+      return OnTestSheet(inv, ui, platform, shell::MacroId::kAnsDel);
     case Command::kMarkWrong:
-      return Mark(inv, ui, platform, "M_ThisQSisNG");
+      return Mark(inv, ui, platform, shell::MacroId::kThisQSisNG);
     case Command::kMarkMust:
-      return Mark(inv, ui, platform, "M_ThisQSisHITU");
+      return Mark(inv, ui, platform, shell::MacroId::kThisQSisHitu);
     case Command::kJump:
       return Jump(inv, ui, platform);
     case Command::kReport:

@@ -11,11 +11,6 @@ namespace tarquel::cli {
 
 namespace {
 
-template <typename T>
-T* Find(host::Form& form, const std::string& name) {
-  return dynamic_cast<T*>(form.FindControl(name));
-}
-
 // Seen by the user: visible, and on the form or on the current page of a visible multi-page.
 bool Seen(const host::Control& control) {
   if (!control.visible()) return false;
@@ -256,26 +251,8 @@ bool TurnPage(host::Form& form, int page) {
 
 }  // namespace
 
-DialogStep TypeInto(std::string control, std::string text) {
-  return [control = std::move(control), text = std::move(text)](host::Form& form) {
-    auto* box = Find<host::TextBox>(form, control);
-    return box != nullptr && form.Type(*box, text);
-  };
-}
-
-DialogStep Press(std::string control) {
-  return [control = std::move(control)](host::Form& form) {
-    auto* button = Find<host::CommandButton>(form, control);
-    return button != nullptr && form.Press(*button);
-  };
-}
-
-DialogStep SetTicked(std::string control, bool on) {
-  return [control = std::move(control), on](host::Form& form) {
-    auto* box = Find<host::BooleanControl>(form, control);
-    if (box == nullptr) return false;
-    return box->value() == on || (form.Toggle(*box) && box->value() == on);
-  };
+bool SetTickedOn(host::Form& form, host::BooleanControl& box, bool on) {
+  return box.value() == on || (form.Toggle(box) && box.value() == on);
 }
 
 DialogStep Inspect(std::function<void(host::Form&)> look) {

@@ -6,10 +6,12 @@
 #ifndef TARQUEL_APP_TARQUEL_DIALOG_PRESENTER_H_
 #define TARQUEL_APP_TARQUEL_DIALOG_PRESENTER_H_
 
+#include <concepts>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "host/forms/controls.h"
 #include "host/forms/form.h"
 #include "tarquel/terminal.h"
 
@@ -20,12 +22,38 @@ namespace tarquel::cli {
 using DialogStep = std::function<bool(host::Form&)>;
 using DialogScript = std::vector<DialogStep>;
 
-// The user typing `text` into the text box `control`.
-DialogStep TypeInto(std::string control, std::string text);
-// The user pressing the command button `control`.
-DialogStep Press(std::string control);
-// The user clicking the check box or toggle button `control` when it is not `on` already.
-DialogStep SetTicked(std::string control, bool on);
+// The user's actions name a control by its member of the dialog's class, so that a misspelt
+// control does not compile: TypeInto(&testgen::UserForm1::T1, "3"). A step given a form of
+// another class is refused.
+
+// The user typing `text` into the text box `box`.
+template <typename F>
+DialogStep TypeInto(host::TextBox F::*box, std::string text) {
+  return [box, text = std::move(text)](host::Form& form) {
+    auto* dialog = dynamic_cast<F*>(&form);
+    return dialog != nullptr && form.Type(dialog->*box, text);
+  };
+}
+
+// The user pressing the command button `button`.
+template <typename F>
+DialogStep Press(host::CommandButton F::*button) {
+  return [button](host::Form& form) {
+    auto* dialog = dynamic_cast<F*>(&form);
+    return dialog != nullptr && form.Press(dialog->*button);
+  };
+}
+
+// The user clicking the check box or toggle button `box` when it is not `on` already.
+bool SetTickedOn(host::Form& form, host::BooleanControl& box, bool on);
+template <typename F, std::derived_from<host::BooleanControl> B>
+DialogStep SetTicked(B F::*box, bool on) {
+  return [box, on](host::Form& form) {
+    auto* dialog = dynamic_cast<F*>(&form);
+    return dialog != nullptr && SetTickedOn(form, dialog->*box, on);
+  };
+}
+
 // Something the command does between actions (prints what the dialog shows, say).
 DialogStep Inspect(std::function<void(host::Form&)> look);
 

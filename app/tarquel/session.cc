@@ -9,10 +9,8 @@
 #include "model/bank_sheet.h"
 #include "model/test_sheet.h"
 #include "sample/install_sample.h"
-#include "settings/keys.h"
-#include "settings/settings_file.h"
+#include "shell/front_end_queries.h"
 #include "tarquel/invocation.h"
-#include "testgen/user_form1.h"
 
 namespace tarquel::cli {
 
@@ -67,30 +65,11 @@ void Session::ActivateBankSheet() {
 
 bool Session::ActivateTestSheet(std::optional<bool> per_page40) {
   if (workbook_ == nullptr) return true;
-  if (per_page40 &&
-      workbook_->FindSheet(std::string(model::TestSheetName(*per_page40))) == nullptr) {
-    return false;
-  }
-  const std::string active = workbook_->ActiveSheet().Name();
-  if (!per_page40) {
-    if (active == model::kTestSheet40Name || active == model::kTestSheet20Name) {
-      per_page40 = active == model::kTestSheet40Name;
-    } else {
-      const bool has40 = workbook_->FindSheet(model::kTestSheet40Name) != nullptr;
-      const bool has20 = workbook_->FindSheet(model::kTestSheet20Name) != nullptr;
-      if (has40 != has20) {
-        per_page40 = has40;
-      } else {
-        const settings::Key& key = settings::kUseSheet40;
-        per_page40 = testgen::StoredOptionValue(
-            settings::ReadSetting(body().Settings(), key.name, key.default_value));
-      }
-    }
-  }
-  if (host::Worksheet* sheet =
-          workbook_->FindSheet(std::string(model::TestSheetName(*per_page40)))) {
-    workbook_->ActivateSheet(*sheet);
-  }
+  const std::string name = per_page40 ? std::string(model::TestSheetName(*per_page40))
+                                      : shell::TestSheetInUse(body(), *workbook_);
+  host::Worksheet* sheet = workbook_->FindSheet(name);
+  if (per_page40 && sheet == nullptr) return false;
+  if (sheet != nullptr) workbook_->ActivateSheet(*sheet);
   return true;
 }
 
@@ -98,6 +77,8 @@ std::string Session::ActiveCellReference() {
   return app_.ActiveSheet().Name() + "!" +
          app_.ActiveCell().Address(host::ReferenceStyle::kA1, false);
 }
+
+void Session::RunMacro(shell::MacroId macro) { RunMacro(shell::MacroName(macro)); }
 
 void Session::RunMacro(std::string_view name) {
   if (!app::RunMacro(add_in_, name)) {

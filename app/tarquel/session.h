@@ -16,6 +16,7 @@
 #include "host/ui.h"
 #include "host/xlsx/xlsx_files.h"
 #include "shell/add_in.h"
+#include "shell/macro_names.h"
 
 namespace tarquel::cli {
 
@@ -54,6 +55,8 @@ class Session {
   std::string ActiveCellReference();
 
   // Runs the data workbook's macro. A host run-time error passes on.
+  void RunMacro(shell::MacroId macro);
+  // The same for a macro the user named; a name the workbook lacks is a usage error.
   void RunMacro(std::string_view name);
   // What the last marking macro recorded, or why it recorded nothing.
   const model::MarkOutcome& LastMark() { return add_in_.body().last_mark; }

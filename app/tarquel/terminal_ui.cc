@@ -7,8 +7,6 @@
 #include "host/range.h"
 #include "host/utf16.h"
 #include "host/worksheet.h"
-#include "model/bank_sheet.h"
-#include "shell/version_info.h"
 
 namespace tarquel::cli {
 
@@ -26,24 +24,31 @@ void PrintMessage(std::ostream& out, const std::string& prompt,
 
 }  // namespace
 
-bool IsResultMessage(const std::string& prompt, const std::optional<std::string>& caption) {
-  if (!caption) return prompt.find(" 行目：") != std::string::npos;  // the duplicate list
-  return *caption == std::string(shell::kAddInTitle) + " バージョン情報" || *caption == "終了" ||
-         *caption == "同音・同訓" || *caption == "必出総数" ||
-         model::IsBankSheetName(*caption);  // a wrong-answer count, titled with the bank
+bool EndsTheCommand(host::MessageKind kind) {
+  switch (kind) {
+    case host::MessageKind::kResult:
+    case host::MessageKind::kQuestion:
+      return false;
+    case host::MessageKind::kStop:
+    case host::MessageKind::kRefused:
+    case host::MessageKind::kError:
+      return true;
+  }
+  return true;
 }
 
 void TerminalUi::QueueAnswers(const std::vector<bool>& answers) {
   answers_.insert(answers_.end(), answers.begin(), answers.end());
 }
 
-host::MessageAnswer TerminalUi::MessageBox(const std::string& prompt, host::MessageButtons buttons,
+host::MessageAnswer TerminalUi::MessageBox(host::MessageKind kind, const std::string& prompt,
+                                           host::MessageButtons buttons,
                                            const std::optional<std::string>& caption) {
   if (buttons == host::MessageButtons::kYesNo) {
     PrintMessage(terminal_.out, prompt, caption);
     return AnswerYesNo() ? host::MessageAnswer::kYes : host::MessageAnswer::kNo;
   }
-  if (IsResultMessage(prompt, caption)) {
+  if (!EndsTheCommand(kind)) {
     PrintMessage(terminal_.out, prompt, caption);
   } else {
     PrintMessage(terminal_.err, prompt, caption, OptionPrefix());
@@ -54,8 +59,12 @@ host::MessageAnswer TerminalUi::MessageBox(const std::string& prompt, host::Mess
 
 std::string TerminalUi::OptionPrefix() const {
   if (scripted_form_ == nullptr || scripted_form_->focused() == nullptr) return "";
-  const auto option = option_of_control_.find(scripted_form_->focused()->name());
-  return option == option_of_control_.end() ? "" : option->second + ": ";
+  const host::Control* focused = scripted_form_->focused();
+  // The latest naming wins, as a control named again takes the new option.
+  for (auto named = options_.rbegin(); named != options_.rend(); ++named) {
+    if (named->control(*scripted_form_) == focused) return named->option + ": ";
+  }
+  return "";
 }
 
 bool TerminalUi::AnswerYesNo() {

@@ -22,9 +22,9 @@
 
 namespace tarquel::cli {
 
-// True for the message boxes that are what a command was run for (a report's count, the
-// version), as opposed to a check that stopped it or an error.
-bool IsResultMessage(const std::string& prompt, const std::optional<std::string>& caption);
+// True for the kinds of message that end a command without its result (a check that stopped
+// it, a refused value, an error), as opposed to a result or a question.
+bool EndsTheCommand(host::MessageKind kind);
 
 class TerminalUi : public host::Ui {
  public:
@@ -49,8 +49,18 @@ class TerminalUi : public host::Ui {
   // The command-line option that filled the control `control` of scripted dialogs: a message
   // raised while that control has the focus (its check when it is left) names the option, so
   // the user knows which of their values was refused.
-  void NameOption(const std::string& control, std::string option) {
-    option_of_control_[control] = std::move(option);
+  template <typename F, typename C>
+  void NameOption(C F::*control, std::string option) {
+    options_.push_back({[control](host::Form& form) -> const host::Control* {
+                          auto* dialog = dynamic_cast<F*>(&form);
+                          return dialog == nullptr ? nullptr : &(dialog->*control);
+                        },
+                        std::move(option)});
+  }
+  // The same for a control of a dialog that is shown.
+  void NameOption(const host::Control& control, std::string option) {
+    options_.push_back(
+        {[&control](host::Form&) -> const host::Control* { return &control; }, std::move(option)});
   }
   // What runs after each action of a person on a dialog of class `form_type` presented at the
   // terminal (to note what the dialog did, say).
@@ -62,7 +72,8 @@ class TerminalUi : public host::Ui {
   bool stopped() const { return stopped_; }
   void MarkStopped() { stopped_ = true; }
 
-  host::MessageAnswer MessageBox(const std::string& prompt, host::MessageButtons buttons,
+  host::MessageAnswer MessageBox(host::MessageKind kind, const std::string& prompt,
+                                 host::MessageButtons buttons,
                                  const std::optional<std::string>& caption) override;
   std::string GetOpenFilename(const std::vector<host::FileFilter>& filters) override;
   void PlaySound(host::SystemSound sound) override;
@@ -81,7 +92,12 @@ class TerminalUi : public host::Ui {
   std::optional<std::string> reading_;
   std::function<void(const std::vector<host::Worksheet*>&)> preview_;
   std::map<std::type_index, DialogScript> scripts_;
-  std::map<std::string, std::string> option_of_control_;
+  // Each named option with what finds its control on a form (null when the form has none).
+  struct NamedOption {
+    std::function<const host::Control*(host::Form&)> control;
+    std::string option;
+  };
+  std::vector<NamedOption> options_;
   std::map<std::type_index, std::function<void(host::Form&)>> watchers_;
   host::Form* scripted_form_ = nullptr;  // the dialog a script is acting on
   bool stopped_ = false;

@@ -12,7 +12,7 @@ namespace tarquel {
 
 class QuietUi : public host::Ui {
  public:
-  host::MessageAnswer MessageBox(const std::string&, host::MessageButtons,
+  host::MessageAnswer MessageBox(host::MessageKind, const std::string&, host::MessageButtons,
                                  const std::optional<std::string>&) override {
     return host::MessageAnswer::kOk;
   }

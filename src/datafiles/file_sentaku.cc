@@ -100,8 +100,8 @@ void FILE_Sentaku::Sample_Click() { OpenWorkbook(sample_path_); }
 void FILE_Sentaku::Command1_Click() { Unload(); }
 
 void FILE_Sentaku::Command2_Click() {
-  if (ui().MessageBox("本当に履歴を消去してもよろしいですか？", host::MessageButtons::kYesNo,
-                      "確認") != host::MessageAnswer::kYes) {
+  if (ui().MessageBox(host::MessageKind::kQuestion, "本当に履歴を消去してもよろしいですか？",
+                      host::MessageButtons::kYesNo, "確認") != host::MessageAnswer::kYes) {
     return;
   }
   const settings::SettingsLocation location = body_.Settings();

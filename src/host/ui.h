@@ -18,6 +18,17 @@ class Worksheet;
 enum class MessageButtons { kOk, kYesNo };
 enum class MessageAnswer { kOk, kYes, kNo };
 
+// What a message box is to the command that shows it. The library states it at each call, so
+// that a front end decides how to present a message and how a command ended from its kind,
+// never from its words or caption.
+enum class MessageKind {
+  kResult,    // what the command was run for: a count, a report, the version
+  kQuestion,  // a Yes/No question whose answer decides what the command does next
+  kStop,      // a check that ended the command: the wrong sheet, nothing selected, nothing to do
+  kRefused,   // a dialog refused a value typed into it; the dialog stays open for another
+  kError,     // the workbook or the settings hold something the command cannot work with
+};
+
 // The sounds the add-in plays.
 enum class SystemSound {
   kInformation,  // the information (asterisk) sound
@@ -35,8 +46,10 @@ class Ui {
   virtual ~Ui() = default;
 
   // Shows `prompt` with the buttons and returns the answer. An absent caption means the host's
-  // own title. Multi-line prompts use CR LF.
-  virtual MessageAnswer MessageBox(const std::string& prompt, MessageButtons buttons,
+  // own title. Multi-line prompts use CR LF. `kind` is what the message is; a question has the
+  // Yes/No buttons, every other kind OK.
+  virtual MessageAnswer MessageBox(MessageKind kind, const std::string& prompt,
+                                   MessageButtons buttons,
                                    const std::optional<std::string>& caption) = 0;
 
   // The host's file-open dialog. Returns the chosen path, or the text "False" when the user

@@ -49,7 +49,8 @@ void Form1::Kanji_Shiwake() {
   set_caption(kClassificationCaption);
   const std::optional<std::string> text = SelectionText(body_.HostApp());
   if (!text) {
-    ui().MessageBox("「選択範囲」を複数回選んでいます。", host::MessageButtons::kOk, "エラー");
+    ui().MessageBox(host::MessageKind::kStop, "「選択範囲」を複数回選んでいます。",
+                    host::MessageButtons::kOk, "エラー");
     close_on_activate_ = true;
     return;
   }

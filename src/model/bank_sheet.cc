@@ -33,11 +33,13 @@ std::string LocateBankSheet(host::Application& app) {
     }
   }
   if (count == 0) {
-    app.ui().MessageBox("出題文シートがありません。", host::MessageButtons::kOk, "エラー");
+    app.ui().MessageBox(host::MessageKind::kError, "出題文シートがありません。",
+                        host::MessageButtons::kOk, "エラー");
     return "";
   }
   if (count > 1) {
-    app.ui().MessageBox("出題文シートが複数あります。", host::MessageButtons::kOk, "特定不能");
+    app.ui().MessageBox(host::MessageKind::kError, "出題文シートが複数あります。",
+                        host::MessageButtons::kOk, "特定不能");
     return "";
   }
   return found;

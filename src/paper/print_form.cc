@@ -112,8 +112,8 @@ void PrintForm::OnActivate() {
   const bool has20 = model::SheetExists(sheets, model::kTestSheet20Name);
   if (!has40 && !has20) {
     Unload();
-    ui().MessageBox("問題を作成してから実行して下さい。", host::MessageButtons::kOk,
-                    "問題用紙が存在しません。");
+    ui().MessageBox(host::MessageKind::kStop, "問題を作成してから実行して下さい。",
+                    host::MessageButtons::kOk, "問題用紙が存在しません。");
     return;
   }
   if (!has40) MultiPage1.page(kPage40).enabled = false;
@@ -129,7 +129,8 @@ void PrintForm::OnActivate() {
   } else if (active.Name() == model::kTestSheet20Name) {
     body_.use_sheet40 = false;
   } else {
-    ui().MessageBox("問題用紙を選択してから実行して下さい。", host::MessageButtons::kOk, "エラー");
+    ui().MessageBox(host::MessageKind::kStop, "問題用紙を選択してから実行して下さい。",
+                    host::MessageButtons::kOk, "エラー");
     Unload();
     return;
   }
@@ -144,7 +145,8 @@ void PrintForm::TextBox_Exit(const Field& field, bool& cancel) {
   if (number && *number > 0 && limits.Takes(field.box->value())) return;
   std::ostringstream high;
   high << limits.high;
-  ui().MessageBox(std::string("1以上の整数を入力して下さい。(既定値：") + field.key.default_value +
+  ui().MessageBox(host::MessageKind::kRefused,
+                  std::string("1以上の整数を入力して下さい。(既定値：") + field.key.default_value +
                       ") \r\n" + limits.what + "は " + high.str() + " 以下にして下さい。",
                   host::MessageButtons::kOk, std::nullopt);
   cancel = true;

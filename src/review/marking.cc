@@ -23,7 +23,8 @@ bool IsTestSheetName(const std::string& name) {
 
 bool SingleCellSelected(host::Application& app) {
   if (app.Selection().CellCount() > 1) {
-    app.ui().MessageBox("複数セル選択では実行出来ません。", host::MessageButtons::kOk, "注意");
+    app.ui().MessageBox(host::MessageKind::kStop, "複数セル選択では実行出来ません。",
+                        host::MessageButtons::kOk, "注意");
     return false;
   }
   return true;
@@ -59,7 +60,8 @@ std::optional<Target> FindMarkTarget(model::Body& body) {
     return Target{&bank, row, false};
   }
   if (!IsTestSheetName(active.Name())) {
-    app.ui().MessageBox("このシートでは無効です。", host::MessageButtons::kOk, "エラー");
+    app.ui().MessageBox(host::MessageKind::kStop, "このシートでは無効です。",
+                        host::MessageButtons::kOk, "エラー");
     return std::nullopt;
   }
   if (column > model::kLastSlotColumn) {
@@ -73,7 +75,8 @@ std::optional<Target> FindMarkTarget(model::Body& body) {
   }
   const std::optional<int32_t> bank_row = FindQuestionRow(bank, question);
   if (!bank_row) {
-    app.ui().MessageBox(kNotFound, host::MessageButtons::kOk, "メッセージ");
+    app.ui().MessageBox(host::MessageKind::kStop, kNotFound, host::MessageButtons::kOk,
+                        "メッセージ");
     return std::nullopt;
   }
   return Target{&bank, *bank_row, true};
@@ -138,7 +141,8 @@ void JumpToTest(host::Application& app, host::Worksheet& bank, host::Worksheet& 
   if (question.empty()) return;
   std::optional<host::Range> cell = FindOnTestSheet(test, question);
   if (!cell) {
-    app.ui().MessageBox(kNotFound, host::MessageButtons::kOk, test.Name());
+    app.ui().MessageBox(host::MessageKind::kStop, kNotFound, host::MessageButtons::kOk,
+                        test.Name());
     return;
   }
   test.Activate();
@@ -169,7 +173,8 @@ void GoJUMP(model::Body& body) {
   } else if (body.use_sheet40 && !has40 && has20) {
     body.use_sheet40 = false;
   } else if (active.Name() == bank_name && !has20 && !has40) {
-    app.ui().MessageBox("テスト用紙が作成されていません。", host::MessageButtons::kOk, "エラー");
+    app.ui().MessageBox(host::MessageKind::kStop, "テスト用紙が作成されていません。",
+                        host::MessageButtons::kOk, "エラー");
     return;
   }
   const std::string test_name(model::TestSheetName(body.use_sheet40));
@@ -185,7 +190,7 @@ void GoJUMP(model::Body& body) {
   if (question.empty()) return;
   const std::optional<int32_t> bank_row = FindQuestionRow(bank, question);
   if (!bank_row) {
-    app.ui().MessageBox(kNotFound, host::MessageButtons::kOk, test_name);
+    app.ui().MessageBox(host::MessageKind::kStop, kNotFound, host::MessageButtons::kOk, test_name);
     return;
   }
   ShowBankRow(bank, *bank_row);

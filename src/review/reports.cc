@@ -56,15 +56,18 @@ void ReportWrongAnswers(model::Body& body, int32_t attempt) {
     if (Cell(bank, row, model::kQuestion).empty()) break;
     if (model::IsWrongMark(Cell(bank, row, model::kFirstAttempt + attempt))) ++count;
   }
-  app.ui().MessageBox("第 " + std::to_string(attempt + 1) + " 回目の間違い総数は、 " +
+  app.ui().MessageBox(host::MessageKind::kResult,
+                      "第 " + std::to_string(attempt + 1) + " 回目の間違い総数は、 " +
                           std::to_string(count) + " 問です。 ",
                       host::MessageButtons::kOk, bank_name);
   if (attempt == 9) return;
   if (count == 0) {
-    app.ui().MessageBox("これで終了します。", host::MessageButtons::kOk, "終了");
+    app.ui().MessageBox(host::MessageKind::kResult, "これで終了します。", host::MessageButtons::kOk,
+                        "終了");
     return;
   }
   if (app.ui().MessageBox(
+          host::MessageKind::kQuestion,
           "続けて第 " + std::to_string(attempt + 2) + " 回目の間違い総数を調べますか？",
           host::MessageButtons::kYesNo, "確認") == host::MessageAnswer::kYes) {
     ReportWrongAnswers(body, attempt + 1);
@@ -78,6 +81,7 @@ void RepeatKanji(model::Body& body) {
   host::Worksheet& bank = app.ActiveSheet();
   if (!model::IsBankSheetName(bank.Name())) {
     app.ui().MessageBox(
+        host::MessageKind::kStop,
         std::string("シート名「 ") + model::kBankSheetBaseName + " 」を選択して下さい。",
         host::MessageButtons::kOk, std::nullopt);
     return;
@@ -105,9 +109,11 @@ void RepeatKanji(model::Body& body) {
     report.Add("\r\n");
   }
   if (report.empty()) {
-    app.ui().MessageBox("重複なし", host::MessageButtons::kOk, "同音・同訓");
+    app.ui().MessageBox(host::MessageKind::kResult, "重複なし", host::MessageButtons::kOk,
+                        "同音・同訓");
   } else {
-    app.ui().MessageBox(report.Finish(), host::MessageButtons::kOk, std::nullopt);
+    app.ui().MessageBox(host::MessageKind::kResult, report.Finish(), host::MessageButtons::kOk,
+                        std::nullopt);
   }
 }
 
@@ -139,7 +145,8 @@ void HITU_Report(model::Body& body) {
     }
     row = next <= rows ? next : row + 1;
   }
-  app.ui().MessageBox("必出に設定している問題数は、" + std::to_string(count) + " 題です。",
+  app.ui().MessageBox(host::MessageKind::kResult,
+                      "必出に設定している問題数は、" + std::to_string(count) + " 題です。",
                       host::MessageButtons::kOk, "必出総数");
 }
 

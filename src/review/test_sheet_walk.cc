@@ -14,7 +14,8 @@ bool TakeTestSheetInUse(model::Body& body) {
   } else if (name == model::kTestSheet20Name) {
     body.use_sheet40 = false;
   } else {
-    app.ui().MessageBox("表示させたいテスト用紙を選んでから実行して下さい。",
+    app.ui().MessageBox(host::MessageKind::kStop,
+                        "表示させたいテスト用紙を選んでから実行して下さい。",
                         host::MessageButtons::kOk, "テスト用紙選択");
     return false;
   }

@@ -27,14 +27,16 @@ void START(model::Body& body) {
   host::Worksheet& sheet = app.ActiveSheet();
   const std::string name = sheet.Name();
   if (!model::IsBankSheetName(name)) {
-    app.ui().MessageBox("シート名「ミラヴォ 同音・同訓」を選択して下さい。",
+    app.ui().MessageBox(host::MessageKind::kStop,
+                        "シート名「ミラヴォ 同音・同訓」を選択して下さい。",
                         host::MessageButtons::kOk, std::nullopt);
     return;
   }
   body.start_sheet_name = name;
   body.bank_sheet_name = name;
   if (sheet.Range("D1").Value().AsText().empty()) {
-    app.ui().MessageBox("問題文が１題もありません。", host::MessageButtons::kOk, "エラー");
+    app.ui().MessageBox(host::MessageKind::kStop, "問題文が１題もありません。",
+                        host::MessageButtons::kOk, "エラー");
     return;
   }
   testgen::ShowUserForm1(body);

@@ -20,9 +20,9 @@ std::string VersionText(int major, int minor, int revision) {
 }
 
 void QVersion(model::Body& body) {
-  body.HostApp().ui().MessageBox(VersionText(kVersionMajor, kVersionMinor, kVersionRevision),
-                                 host::MessageButtons::kOk,
-                                 std::string(kAddInTitle) + " バージョン情報");
+  body.HostApp().ui().MessageBox(
+      host::MessageKind::kResult, VersionText(kVersionMajor, kVersionMinor, kVersionRevision),
+      host::MessageButtons::kOk, std::string(kAddInTitle) + " バージョン情報");
 }
 
 }  // namespace tarquel::shell

@@ -22,6 +22,7 @@ bool CheckGroupSizes(model::Body& body, const GroupRequest& request) {
       FirstOversizeGroup(body.generation, clamped.first, clamped.last);
   if (!oversize) return true;
   body.HostApp().ui().MessageBox(
+      host::MessageKind::kError,
       "１つのグループの問題が２０題を超えています。\r\n出題文シートの " +
           std::to_string(oversize->first_row) + " 行目から始まるグループは " +
           std::to_string(oversize->row_count) +
@@ -34,8 +35,8 @@ bool CheckPaperSettings(model::Body& body) {
   const std::optional<paper::RefusedSetting> refused =
       paper::FindRefusedPaperSetting(body.Settings(), body.use_sheet40);
   if (!refused) return true;
-  body.HostApp().ui().MessageBox(paper::RefusedSettingMessage(*refused), host::MessageButtons::kOk,
-                                 "エラー");
+  body.HostApp().ui().MessageBox(host::MessageKind::kError, paper::RefusedSettingMessage(*refused),
+                                 host::MessageButtons::kOk, "エラー");
   return false;
 }
 
@@ -51,7 +52,8 @@ bool Generate(model::Body& body, const GroupRequest& request) {
                                                       settings::kRandomCode.default_value);
   const std::optional<int32_t> seed = model::ToWholeNumber(seed_text);
   if (!seed) {
-    app.ui().MessageBox("乱数コード「" + seed_text + "」が数値ではありません。",
+    app.ui().MessageBox(host::MessageKind::kError,
+                        "乱数コード「" + seed_text + "」が数値ではありません。",
                         host::MessageButtons::kOk, "エラー");
     return false;
   }
@@ -60,8 +62,8 @@ bool Generate(model::Body& body, const GroupRequest& request) {
       std::max(0, std::min(state.requested_group_count, state.eligible_group_count));
   state.test_page_count = CountPages(CountBands(state), body.use_sheet40);
   if (state.test_page_count == 0) {
-    app.ui().MessageBox("全て既出されています。", host::MessageButtons::kOk,
-                        "設定を変えて下さい。");
+    app.ui().MessageBox(host::MessageKind::kStop, "全て既出されています。",
+                        host::MessageButtons::kOk, "設定を変えて下さい。");
     return false;
   }
   RenderTest(body, clamped.first, clamped.last);

@@ -133,8 +133,8 @@ void UserForm1::TB1_Click() {
 void UserForm1::CheckBox(host::TextBox& box, double minimum, bool& cancel) {
   const std::optional<double> number = model::NumericValue(box.value());
   if (number && *number >= minimum && model::ToWholeNumber(box.value())) return;
-  ui().MessageBox(MinimumMessage(static_cast<int>(minimum)), host::MessageButtons::kOk,
-                  std::nullopt);
+  ui().MessageBox(host::MessageKind::kRefused, MinimumMessage(static_cast<int>(minimum)),
+                  host::MessageButtons::kOk, std::nullopt);
   cancel = true;
 }
 
@@ -146,8 +146,8 @@ void UserForm1::T4_Exit(bool& cancel) { CheckBox(T4, 1, cancel); }
 std::optional<int32_t> UserForm1::NumberFor(host::TextBox& box, double minimum) {
   std::optional<int32_t> number = model::ToWholeNumber(box.value());
   if (!number) {
-    ui().MessageBox(MinimumMessage(static_cast<int>(minimum)), host::MessageButtons::kOk,
-                    std::nullopt);
+    ui().MessageBox(host::MessageKind::kRefused, MinimumMessage(static_cast<int>(minimum)),
+                    host::MessageButtons::kOk, std::nullopt);
   }
   return number;
 }

@@ -25,7 +25,7 @@ void Check(bool condition) {
 // The reader shows nothing; any call to the Ui is a fault.
 class NoUi : public Ui {
  public:
-  MessageAnswer MessageBox(const std::string&, MessageButtons,
+  MessageAnswer MessageBox(MessageKind, const std::string&, MessageButtons,
                            const std::optional<std::string>&) override {
     std::abort();
   }

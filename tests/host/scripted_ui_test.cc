@@ -14,10 +14,11 @@ namespace {
 
 using host::MessageAnswer;
 using host::MessageButtons;
+using host::MessageKind;
 using ::testing::ElementsAre;
 
 MessageAnswer Ask(ScriptedUi& ui, const std::string& prompt) {
-  return ui.MessageBox(prompt, MessageButtons::kYesNo, std::nullopt);
+  return ui.MessageBox(MessageKind::kQuestion, prompt, MessageButtons::kYesNo, std::nullopt);
 }
 
 class OtherForm : public host::Form {
@@ -29,16 +30,49 @@ TEST(ScriptedUiTest, AnswersYesNoQuestionsInOrderAndOkBoxesItself) {
   ScriptedUi ui;
   ui.QueueAnswer(MessageAnswer::kYes);
   ui.QueueAnswer(MessageAnswer::kNo, "保存");
-  EXPECT_EQ(ui.MessageBox("完了しました。", MessageButtons::kOk, "印刷"), MessageAnswer::kOk);
+  EXPECT_EQ(ui.MessageBox(MessageKind::kResult, "完了しました。", MessageButtons::kOk, "印刷"),
+            MessageAnswer::kOk);
   EXPECT_EQ(Ask(ui, "続けますか？"), MessageAnswer::kYes);
   EXPECT_EQ(Ask(ui, "保存しますか？"), MessageAnswer::kNo);
-  EXPECT_THAT(
-      ui.messages(),
-      ElementsAre(
-          MessageRecord{"完了しました。", MessageButtons::kOk, "印刷", MessageAnswer::kOk},
-          MessageRecord{"続けますか？", MessageButtons::kYesNo, std::nullopt, MessageAnswer::kYes},
-          MessageRecord{"保存しますか？", MessageButtons::kYesNo, std::nullopt,
-                        MessageAnswer::kNo}));
+  EXPECT_THAT(ui.messages(),
+              ElementsAre(MessageRecord{"完了しました。", MessageButtons::kOk, "印刷",
+                                        MessageAnswer::kOk, MessageKind::kResult},
+                          MessageRecord{"続けますか？", MessageButtons::kYesNo, std::nullopt,
+                                        MessageAnswer::kYes, MessageKind::kQuestion},
+                          MessageRecord{"保存しますか？", MessageButtons::kYesNo, std::nullopt,
+                                        MessageAnswer::kNo, MessageKind::kQuestion}));
+}
+
+// A question comes with Yes/No and nothing else does: a call site that states the wrong kind
+// fails the test that runs it, whatever the words.
+TEST(ScriptedUiTest, AKindThatDisagreesWithTheButtonsFailsTheTest) {
+  struct Case {
+    MessageKind kind;
+    MessageButtons buttons;
+    bool agrees;
+  };
+  const Case cases[] = {
+      {MessageKind::kQuestion, MessageButtons::kYesNo, true},
+      {MessageKind::kQuestion, MessageButtons::kOk, false},
+      {MessageKind::kResult, MessageButtons::kOk, true},
+      {MessageKind::kResult, MessageButtons::kYesNo, false},
+      {MessageKind::kStop, MessageButtons::kOk, true},
+      {MessageKind::kRefused, MessageButtons::kOk, true},
+      {MessageKind::kError, MessageButtons::kOk, true},
+      {MessageKind::kError, MessageButtons::kYesNo, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(KindName(c.kind));
+    ScriptedUi ui;
+    if (c.buttons == MessageButtons::kYesNo) ui.QueueAnswer(MessageAnswer::kYes);
+    if (c.agrees) {
+      ui.MessageBox(c.kind, "確認", c.buttons, std::nullopt);
+    } else {
+      EXPECT_NONFATAL_FAILURE(ui.MessageBox(c.kind, "確認", c.buttons, std::nullopt), "buttons");
+    }
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].kind, c.kind) << "the kind is recorded as stated";
+  }
 }
 
 TEST(ScriptedUiTest, UnpreparedCallsFailTheTest) {
@@ -113,7 +147,7 @@ TEST(ScriptedUiTest, RecordsEveryCallInOrder) {
   ui.QueueAnswer(MessageAnswer::kNo);
   ui.PlaySound(host::SystemSound::kBeep);
   EXPECT_EQ(ui.GetOpenFilename({{"ブック", "*.xl*"}}), "C:\\問題\\bank.xlsx");
-  ui.MessageBox("一行目\r\n二行目", MessageButtons::kYesNo, "確認");
+  ui.MessageBox(MessageKind::kQuestion, "一行目\r\n二行目", MessageButtons::kYesNo, "確認");
   ui.PrintPreview({nullptr, nullptr});
   ui.PlaySound(host::SystemSound::kInformation);
   EXPECT_THAT(ui.Transcript(),

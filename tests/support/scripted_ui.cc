@@ -52,6 +52,28 @@ std::string DescribeMessage(const MessageRecord& m) {
 
 }  // namespace
 
+const char* KindName(host::MessageKind kind) {
+  switch (kind) {
+    case host::MessageKind::kResult:
+      return "result";
+    case host::MessageKind::kQuestion:
+      return "question";
+    case host::MessageKind::kStop:
+      return "stop";
+    case host::MessageKind::kRefused:
+      return "refused";
+    case host::MessageKind::kError:
+      return "error";
+  }
+  return "?";
+}
+
+std::vector<host::MessageKind> KindsOf(const std::vector<MessageRecord>& messages) {
+  std::vector<host::MessageKind> kinds;
+  for (const MessageRecord& m : messages) kinds.push_back(m.kind);
+  return kinds;
+}
+
 std::string Describe(const UiRecord& record) {
   return std::visit(
       [](const auto& r) -> std::string {
@@ -74,7 +96,9 @@ std::string Describe(const UiRecord& record) {
       record);
 }
 
-void PrintTo(const MessageRecord& record, std::ostream* out) { *out << DescribeMessage(record); }
+void PrintTo(const MessageRecord& record, std::ostream* out) {
+  *out << KindName(record.kind) << " " << DescribeMessage(record);
+}
 
 ScriptedUi::~ScriptedUi() {
   for (const QueuedAnswer& queued : answers_) {
@@ -119,8 +143,14 @@ void ScriptedUi::ExpectNoMessages() const {
   ADD_FAILURE() << messages_.size() << " unexpected message(s):" << list;
 }
 
-host::MessageAnswer ScriptedUi::MessageBox(const std::string& prompt, host::MessageButtons buttons,
+host::MessageAnswer ScriptedUi::MessageBox(host::MessageKind kind, const std::string& prompt,
+                                           host::MessageButtons buttons,
                                            const std::optional<std::string>& caption) {
+  if ((kind == host::MessageKind::kQuestion) != (buttons == host::MessageButtons::kYesNo)) {
+    ADD_FAILURE() << "a " << KindName(kind) << " message with the "
+                  << (buttons == host::MessageButtons::kYesNo ? "Yes/No" : "OK")
+                  << " buttons: " << OneLine(prompt);
+  }
   host::MessageAnswer answer = host::MessageAnswer::kOk;
   if (buttons == host::MessageButtons::kYesNo) {
     if (answers_.empty()) {
@@ -136,7 +166,7 @@ host::MessageAnswer ScriptedUi::MessageBox(const std::string& prompt, host::Mess
       answer = queued.answer;
     }
   }
-  MessageRecord record{prompt, buttons, caption, answer};
+  MessageRecord record{prompt, buttons, caption, answer, kind};
   messages_.push_back(record);
   log_.push_back(std::move(record));
   return answer;

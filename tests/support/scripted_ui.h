@@ -1,9 +1,10 @@
 // ScriptedUi is the Ui of tests. It records every call in order and answers from queues the
 // test fills beforehand: answers to Yes/No questions, paths for the file-open dialog, and
 // scripts that play the user's part in modal dialogs. OK boxes need no answer; they are recorded
-// and tests assert on messages(). Anything the test did not prepare for (a Yes/No question, a
-// file dialog or a modal dialog with nothing queued) fails the current test, and so does a
-// queued item still unused when the ScriptedUi is destroyed.
+// and tests assert on messages(), each with the kind its call stated. A question must come with
+// the Yes/No buttons and every other kind with OK, or the test fails. Anything the test did not
+// prepare for (a Yes/No question, a file dialog or a modal dialog with nothing queued) fails the
+// current test, and so does a queued item still unused when the ScriptedUi is destroyed.
 //
 // For use inside GoogleTest tests only: failures are reported with ADD_FAILURE.
 #ifndef TARQUEL_TESTS_SUPPORT_SCRIPTED_UI_H_
@@ -31,8 +32,14 @@ struct MessageRecord {
   host::MessageButtons buttons = host::MessageButtons::kOk;
   std::optional<std::string> caption;
   host::MessageAnswer answer = host::MessageAnswer::kOk;  // what the ScriptedUi answered
+  host::MessageKind kind = host::MessageKind::kResult;    // what the call said the message is
 
-  bool operator==(const MessageRecord&) const = default;
+  // Equal when the user saw and answered the same; the kind, which the user does not see, is
+  // pinned by tests of their own (KindsOf).
+  bool operator==(const MessageRecord& other) const {
+    return prompt == other.prompt && buttons == other.buttons && caption == other.caption &&
+           answer == other.answer;
+  }
 };
 
 struct OpenFilenameRecord {
@@ -66,6 +73,11 @@ using UiRecord = std::variant<MessageRecord, OpenFilenameRecord, SoundRecord, Ed
 //   show-modal: <caption>
 // Line breaks of prompts are shown as "\n".
 std::string Describe(const UiRecord& record);
+
+// "result", "question", "stop", "refused", "error".
+const char* KindName(host::MessageKind kind);
+// The kinds of `messages`, in order.
+std::vector<host::MessageKind> KindsOf(const std::vector<MessageRecord>& messages);
 
 // So that GoogleTest prints recorded messages readably.
 void PrintTo(const MessageRecord& record, std::ostream* out);
@@ -126,7 +138,8 @@ class ScriptedUi : public host::Ui {
   int phonetic_edits() const { return phonetic_edits_; }
 
   // Ui.
-  host::MessageAnswer MessageBox(const std::string& prompt, host::MessageButtons buttons,
+  host::MessageAnswer MessageBox(host::MessageKind kind, const std::string& prompt,
+                                 host::MessageButtons buttons,
                                  const std::optional<std::string>& caption) override;
   std::string GetOpenFilename(const std::vector<host::FileFilter>& filters) override;
   void PlaySound(host::SystemSound sound) override;

@@ -99,6 +99,7 @@ TEST_F(UserForm1Test, LeavingABoxWithABadNumberKeepsTheFocusThere) {
     if (c.message) {
       ASSERT_EQ(messages.size(), 1u) << c.text;
       EXPECT_EQ(messages[0], (MessageRecord{c.message, host::MessageButtons::kOk, std::nullopt}));
+      EXPECT_EQ(messages[0].kind, host::MessageKind::kRefused) << c.text;
     } else {
       EXPECT_TRUE(messages.empty()) << c.text;
     }

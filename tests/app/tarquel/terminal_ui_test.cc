@@ -35,8 +35,8 @@ class CountDialog : public host::Form {
     Done.set_tooltip("入力を終える");
     Count.on_exit = [this](bool& cancel) {
       if (Count.value().find_first_not_of("0123456789") != std::string::npos) {
-        this->ui().MessageBox("1以上の整数を入力して下さい。 ", host::MessageButtons::kOk,
-                              std::nullopt);
+        this->ui().MessageBox(host::MessageKind::kRefused, "1以上の整数を入力して下さい。 ",
+                              host::MessageButtons::kOk, std::nullopt);
         cancel = true;
       }
     };
@@ -62,26 +62,61 @@ class TerminalUiTest : public ::testing::Test {
 };
 
 TEST_F(TerminalUiTest, ResultsGoToOutputAndStopsToErrors) {
-  ui_.MessageBox("必出に設定している問題数は、3 題です。", host::MessageButtons::kOk, "必出総数");
-  ui_.MessageBox("第 1 回目の間違い総数は、 4 問です。 ", host::MessageButtons::kOk,
-                 "ミラヴォ 同音・同訓 二組");
+  ui_.MessageBox(host::MessageKind::kResult, "必出に設定している問題数は、3 題です。",
+                 host::MessageButtons::kOk, "必出総数");
+  ui_.MessageBox(host::MessageKind::kResult, "第 1 回目の間違い総数は、 4 問です。 ",
+                 host::MessageButtons::kOk, "ミラヴォ 同音・同訓 二組");
   EXPECT_FALSE(ui_.stopped());
   EXPECT_EQ(out_.str(),
             "[必出総数] 必出に設定している問題数は、3 題です。\n"
             "[ミラヴォ 同音・同訓 二組] 第 1 回目の間違い総数は、 4 問です。 \n");
 
-  ui_.MessageBox("１つのグループの問題が２０題を超えています。\r\n次の行",
+  ui_.MessageBox(host::MessageKind::kError,
+                 "１つのグループの問題が２０題を超えています。\r\n次の行",
                  host::MessageButtons::kOk, "エラー");
   EXPECT_TRUE(ui_.stopped());
   EXPECT_EQ(err_.str(), "[エラー]\n１つのグループの問題が２０題を超えています。\n次の行\n")
       << "a message of several lines starts on its own line";
 }
 
+// Where a message goes and whether it ends the command follow its kind alone: the same words
+// and caption are a result in one call and a stop in another.
+TEST_F(TerminalUiTest, TheKindAloneDecidesWhereAMessageGoesAndWhetherItStops) {
+  struct Case {
+    host::MessageKind kind;
+    bool to_output;
+  };
+  const Case cases[] = {
+      {host::MessageKind::kResult, true},
+      {host::MessageKind::kStop, false},
+      {host::MessageKind::kRefused, false},
+      {host::MessageKind::kError, false},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    const Terminal terminal{in, out, err, false};
+    TerminalUi ui(terminal);
+    // Words and a caption that a result once had, and a caption no result had.
+    ui.MessageBox(c.kind, "これで終了します。", host::MessageButtons::kOk, "終了");
+    ui.MessageBox(c.kind, "重複なし", host::MessageButtons::kOk, "注意");
+    EXPECT_EQ(ui.stopped(), !c.to_output) << static_cast<int>(c.kind);
+    const std::string shown = "[終了] これで終了します。\n[注意] 重複なし\n";
+    EXPECT_EQ(out.str(), c.to_output ? shown : "") << static_cast<int>(c.kind);
+    EXPECT_EQ(err.str(), c.to_output ? "" : shown) << static_cast<int>(c.kind);
+    EXPECT_EQ(EndsTheCommand(c.kind), !c.to_output);
+  }
+  EXPECT_FALSE(EndsTheCommand(host::MessageKind::kQuestion));
+}
+
 TEST_F(TerminalUiTest, QuestionsAreAnsweredInOrderThenNoWithoutATerminal) {
   ui_.QueueAnswers({true});
-  EXPECT_EQ(ui_.MessageBox("続けますか？", host::MessageButtons::kYesNo, "確認"),
+  EXPECT_EQ(ui_.MessageBox(host::MessageKind::kQuestion, "続けますか？",
+                           host::MessageButtons::kYesNo, "確認"),
             host::MessageAnswer::kYes);
-  EXPECT_EQ(ui_.MessageBox("続けますか？", host::MessageButtons::kYesNo, "確認"),
+  EXPECT_EQ(ui_.MessageBox(host::MessageKind::kQuestion, "続けますか？",
+                           host::MessageButtons::kYesNo, "確認"),
             host::MessageAnswer::kNo);
   EXPECT_THAT(err_.str(), HasSubstr("answered No: there is no terminal to ask"));
   EXPECT_FALSE(ui_.stopped()) << "a question is not a stop";
@@ -91,7 +126,8 @@ TEST_F(TerminalUiTest, QuestionsAreAnsweredInOrderThenNoWithoutATerminal) {
 TEST_F(TerminalUiTest, AScriptTypesChecksAndStopsAtARefusedBox) {
   CountDialog dialog(ui_);
   ui_.SetScript(typeid(CountDialog),
-                {TypeInto("Count", "abc"), SetTicked("Ticked", true), Press("Done")});
+                {TypeInto(&CountDialog::Count, "abc"), SetTicked(&CountDialog::Ticked, true),
+                 Press(&CountDialog::Done)});
   dialog.Show();
   EXPECT_FALSE(dialog.Ticked.value()) << "leaving the box was refused, so nothing after it ran";
   EXPECT_TRUE(ui_.stopped());
@@ -101,8 +137,9 @@ TEST_F(TerminalUiTest, AScriptTypesChecksAndStopsAtARefusedBox) {
 
 TEST_F(TerminalUiTest, AMessageFromTheCheckOfABoxNamesTheOptionThatFilledIt) {
   CountDialog dialog(ui_);
-  ui_.NameOption("Count", "--count");
-  ui_.SetScript(typeid(CountDialog), {TypeInto("Count", "abc"), Press("Done")});
+  ui_.NameOption(&CountDialog::Count, "--count");
+  ui_.SetScript(typeid(CountDialog),
+                {TypeInto(&CountDialog::Count, "abc"), Press(&CountDialog::Done)});
   dialog.Show();
   EXPECT_EQ(err_.str(), "[Tarquel] --count: 1以上の整数を入力して下さい。 \n");
 }
@@ -157,7 +194,8 @@ TEST_F(InteractiveTerminalUiTest, WhatTheDialogSaysToThePersonIsNotTheCommandsEn
 
 TEST_F(InteractiveTerminalUiTest, TheEndOfInputClosesTheDialogAndQuestionsAreAsked) {
   in_.str("maybe\ny\n");
-  EXPECT_EQ(ui_.MessageBox("消去しますか？", host::MessageButtons::kYesNo, "確認"),
+  EXPECT_EQ(ui_.MessageBox(host::MessageKind::kQuestion, "消去しますか？",
+                           host::MessageButtons::kYesNo, "確認"),
             host::MessageAnswer::kYes)
       << "asked again until the answer is y or n";
   CountDialog dialog(ui_);
