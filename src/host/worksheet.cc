@@ -194,7 +194,10 @@ const CellFormat& Worksheet::EffectiveFormat(int32_t row, int32_t column) const 
 const StyleTable& Worksheet::styles() const { return workbook_->styles(); }
 StyleTable& Worksheet::styles() { return workbook_->styles(); }
 
-void Worksheet::VisitUsedCells(const CellRect& rect, CellVisitor visit, void* context) const {
+void Worksheet::VisitUsedCells(const CellRect& rect, CellBatchVisitor visit, void* context) const {
+  constexpr std::size_t kBatch = 128;
+  CellView batch[kBatch];
+  std::size_t count = 0;
   const StyleTable& table = styles();
   const std::vector<SheetStorage::RowCells>& rows = storage_->rows;
   const int32_t last = std::min<int32_t>(rect.last_row, static_cast<int32_t>(rows.size()));
@@ -203,9 +206,15 @@ void Worksheet::VisitUsedCells(const CellRect& rect, CellVisitor visit, void* co
     if (cells.empty()) continue;
     for (auto it = storage_internal::FirstAtOrAfter(cells, rect.first_column);
          it != cells.end() && it->column <= rect.last_column; ++it) {
-      if (HoldsSomething(*it) && !visit(context, CellView(row, *it, table))) return;
+      if (!HoldsSomething(*it)) continue;
+      batch[count++] = CellView(row, *it, table);
+      if (count == kBatch) {
+        if (!visit(context, std::span<const CellView>(batch, count))) return;
+        count = 0;
+      }
     }
   }
+  if (count > 0) visit(context, std::span<const CellView>(batch, count));
 }
 
 std::optional<CellView> Worksheet::UsedCellAt(int32_t row, int32_t column) const {

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -121,6 +122,7 @@ class CellView {
 
  private:
   friend class Worksheet;
+  CellView() = default;  // a slot of a batch the sheet fills before handing it out
   CellView(int32_t row, const Cell& cell, const StyleTable& styles);
 
   int32_t row_;
@@ -276,9 +278,10 @@ class Worksheet {
  private:
   friend class Workbook;  // renames during validation
 
-  // Calls visit(context, cell) for the cells ForEachUsedCell visits, until it returns false.
-  using CellVisitor = bool (*)(void* context, const CellView& cell);
-  void VisitUsedCells(const CellRect& rect, CellVisitor visit, void* context) const;
+  // Hands the cells ForEachUsedCell visits to visit(context, cells) in batches, in order, until
+  // it returns false: one call for many cells, so that the visitor's loop is the caller's own.
+  using CellBatchVisitor = bool (*)(void* context, std::span<const CellView> cells);
+  void VisitUsedCells(const CellRect& rect, CellBatchVisitor visit, void* context) const;
 
   Workbook* workbook_;
   std::string name_;
@@ -301,14 +304,16 @@ void Worksheet::ForEachUsedCell(const CellRect& rect, Fn&& fn) const {
   using F = std::remove_reference_t<Fn>;
   VisitUsedCells(
       rect,
-      [](void* context, const CellView& cell) {
+      [](void* context, std::span<const CellView> cells) {
         F& f = *static_cast<F*>(context);
-        if constexpr (std::is_same_v<std::invoke_result_t<F&, const CellView&>, bool>) {
-          return f(cell);
-        } else {
-          f(cell);
-          return true;
+        for (const CellView& cell : cells) {
+          if constexpr (std::is_same_v<std::invoke_result_t<F&, const CellView&>, bool>) {
+            if (!f(cell)) return false;
+          } else {
+            f(cell);
+          }
         }
+        return true;
       },
       const_cast<void*>(static_cast<const void*>(std::addressof(fn))));
 }

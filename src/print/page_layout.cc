@@ -279,14 +279,21 @@ class Layouter {
     for (const CellRect& rect : rects) {
       Area area;
       area.rect = rect;
-      sheet_.ForEachUsedCell(rect, [&area](const host::CellView& cell) {
-        area.last_row_used = std::max(area.last_row_used, cell.row());
-        area.last_column_used = std::max(area.last_column_used, cell.column());
-      });
-      for (const CellRect& merge : sheet_.MergesIntersecting(rect)) {
-        area.last_row_used = std::max(area.last_row_used, std::min(merge.last_row, rect.last_row));
-        area.last_column_used =
-            std::max(area.last_column_used, std::min(merge.last_column, rect.last_column));
+      if (print_area) {
+        sheet_.ForEachUsedCell(rect, [&area](const host::CellView& cell) {
+          area.last_row_used = std::max(area.last_row_used, cell.row());
+          area.last_column_used = std::max(area.last_column_used, cell.column());
+        });
+        for (const CellRect& merge : sheet_.MergesIntersecting(rect)) {
+          area.last_row_used =
+              std::max(area.last_row_used, std::min(merge.last_row, rect.last_row));
+          area.last_column_used =
+              std::max(area.last_column_used, std::min(merge.last_column, rect.last_column));
+        }
+      } else {
+        // The used range ends at its last used row and column by what it is: no second walk.
+        area.last_row_used = rect.last_row;
+        area.last_column_used = rect.last_column;
       }
       if (area.last_row_used == 0) continue;  // nothing in it to print
       area.rows =
