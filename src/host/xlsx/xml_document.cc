@@ -1,6 +1,7 @@
 #include "host/xlsx/xml_document.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -235,6 +236,10 @@ struct QualifiedName {
         name.find(':', colon + 1) != std::string_view::npos) {
       return;
     }
+    // A local part that cannot start a name ("x:3a", which the parser lets through) is no
+    // prefixed name either: without its prefix it would write back as XML that does not parse.
+    const auto first = static_cast<unsigned char>(name[colon + 1]);
+    if (!std::isalpha(first) && first != '_' && first < 0x80) return;
     prefix = name.substr(0, colon);
     local = name.substr(colon + 1);
     qualified = true;

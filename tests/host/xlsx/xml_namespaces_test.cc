@@ -114,6 +114,18 @@ TEST(XmlNamespacesTest, NamesArePlainByNamespaceNotByPrefix) {
   }
 }
 
+// Found by fuzzing: the parser lets "x:3a" through, and without its prefix the name would start
+// with a digit and write back as XML that does not parse. Such a name keeps its prefix.
+TEST(XmlNamespacesTest, ANameWhoseLocalPartCannotStartANameKeepsItsPrefix) {
+  const std::string written = Parsed(
+      "<x:worksheet xmlns:x=\"{M}\"><x:3sheet rel:2id=\"R1\" xmlns:rel=\"{OR}\"/>"
+      "<x:sheetData/></x:worksheet>");
+  EXPECT_NE(written.find("<x:3sheet"), std::string::npos) << written;
+  EXPECT_NE(written.find("<sheetData/>"), std::string::npos) << written;
+  pugi::xml_document again;
+  ParseXml(written, "xl/part.xml", again);  // throws if what was written is not XML
+}
+
 TEST(XmlNamespacesTest, APartWhoseRootIsOfAnotherNamespaceIsRefused) {
   const struct {
     std::string bytes, says;
