@@ -46,12 +46,6 @@ std::string UpperCase(std::string_view text) {
   return upper;
 }
 
-bool IsKeepOutMark(const std::string& text) {
-  const std::string upper = UpperCase(text);
-  return upper == "S" || upper == "Ｓ" || upper == "E" || upper == "Ｅ" || text == "除" ||
-         text == "止" || text == "修" || text == "外";
-}
-
 // A group's score is the sum of its rows'; a long bank of must-appear rows would overflow
 // 32 bits, so the sum saturates instead.
 int32_t Saturate(int64_t sum) {
@@ -64,6 +58,12 @@ int32_t ScoreOf(const model::GenerationState& state, int32_t group) {
 }
 
 }  // namespace
+
+bool IsKeepOutMark(std::string_view text) {
+  const std::string upper = UpperCase(text);
+  return upper == "S" || upper == "Ｓ" || upper == "E" || upper == "Ｅ" || text == "除" ||
+         text == "止" || text == "修" || text == "外";
+}
 
 int32_t ScoreRow(host::Worksheet& bank, int32_t row, const model::SelectionOptions& options) {
   // Kept as a double: a huge count must not overflow, only its sign matters.

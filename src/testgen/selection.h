@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "model/generation_state.h"
@@ -30,6 +31,10 @@ inline constexpr int32_t kMustAppearScore = 100000;
 inline constexpr int32_t kWrongMarkScore = 10;
 // The question slots of one band of a test sheet.
 inline constexpr int32_t kBandRows = 20;
+
+// True for a keep-out mark of an attempt column: "S" or "E" in any case or width, or one of
+// "除", "止", "修", "外", compared on the whole text.
+bool IsKeepOutMark(std::string_view text);
 
 // The score of bank row `row` under `options`: kKeepOutScore when the row must not be set;
 // otherwise kMustAppearScore for a "必出" row in column R (when considered) plus
