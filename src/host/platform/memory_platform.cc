@@ -97,12 +97,16 @@ std::optional<PlatformError> MemoryPlatform::WriteFileAtomically(const std::stri
   if (int errnum = ParentErrno(key); errnum != 0) return ErrnoError("cannot write", path, errnum);
   if (folders_.count(key) != 0) return NotARegularFileError(path, path, "a folder");
   files_[key] = std::string(bytes);
+  inodes_[key] = next_inode_++;
   return std::nullopt;
 }
 
 std::optional<PlatformError> MemoryPlatform::RemoveFile(const std::string& path) {
   std::string key = Normalise(path);
-  if (files_.erase(key) != 0) return std::nullopt;
+  if (files_.erase(key) != 0) {
+    inodes_.erase(key);
+    return std::nullopt;
+  }
   int errnum = folders_.count(key) != 0 ? EISDIR : ParentErrno(key);
   return ErrnoError("cannot remove", path, errnum != 0 ? errnum : ENOENT);
 }
@@ -112,6 +116,50 @@ void MemoryPlatform::AddFile(const std::string& path, std::string_view bytes) {
   size_t slash = key.rfind('/');
   if (slash > 0) AddFolders(key.substr(0, slash));
   files_[key] = std::string(bytes);
+  inodes_[key] = next_inode_++;
+}
+
+namespace {
+
+// Holds a path in the set of locked ones; the set outlives the platform if need be.
+class MemoryFileLock final : public FileLock {
+ public:
+  MemoryFileLock(std::shared_ptr<std::set<std::string>> locked, std::string key)
+      : locked_(std::move(locked)), key_(std::move(key)) {
+    locked_->insert(key_);
+  }
+  ~MemoryFileLock() override { locked_->erase(key_); }
+
+ private:
+  std::shared_ptr<std::set<std::string>> locked_;
+  std::string key_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileLock> MemoryPlatform::LockFile(const std::string& path,
+                                                   std::chrono::milliseconds,
+                                                   PlatformError* error) {
+  const std::string key = Normalise(path);
+  std::optional<PlatformError> refused;
+  if (files_.count(key) == 0 && folders_.count(key) == 0) {
+    const int errnum = ParentErrno(key);
+    refused = ErrnoError("cannot lock", path, errnum != 0 ? errnum : ENOENT);
+  } else if (locked_->count(key) != 0) {
+    refused = PlatformError{"cannot lock " + path + ": another run is still using it", false};
+  }
+  if (refused) {
+    if (error != nullptr) *error = std::move(*refused);
+    return nullptr;
+  }
+  return std::make_unique<MemoryFileLock>(locked_, key);
+}
+
+std::optional<FileStamp> MemoryPlatform::Stamp(const std::string& path) {
+  const std::string key = Normalise(path);
+  const auto it = files_.find(key);
+  if (it == files_.end()) return std::nullopt;
+  return FileStamp{0, inodes_[key], it->second.size(), 0, 1};
 }
 
 void MemoryPlatform::RemoveFolder(const std::string& path) {

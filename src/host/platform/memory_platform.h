@@ -11,6 +11,7 @@
 #define TARQUEL_HOST_PLATFORM_MEMORY_PLATFORM_H_
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -37,6 +38,11 @@ class MemoryPlatform final : public Platform {
   std::optional<PlatformError> WriteFileAtomically(const std::string& path,
                                                    std::string_view bytes) override;
   std::optional<PlatformError> RemoveFile(const std::string& path) override;
+  // A lock another call holds is refused at once, without waiting: nothing else runs meanwhile.
+  std::unique_ptr<FileLock> LockFile(const std::string& path, std::chrono::milliseconds wait,
+                                     PlatformError* error) override;
+  // Every file is an inode of its own; a write or AddFile makes a new one.
+  std::optional<FileStamp> Stamp(const std::string& path) override;
 
   // Makes the next WriteFileAtomically fail with an input/output error, as a full or failing
   // disk would, leaving every file as it was. Only that one write fails.
@@ -62,6 +68,9 @@ class MemoryPlatform final : public Platform {
   std::map<std::string, std::string> files_;
   std::set<std::string> folders_;
   bool fail_next_write_ = false;
+  std::map<std::string, uint64_t> inodes_;
+  uint64_t next_inode_ = 1;
+  std::shared_ptr<std::set<std::string>> locked_ = std::make_shared<std::set<std::string>>();
 };
 
 }  // namespace tarquel::host

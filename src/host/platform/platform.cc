@@ -67,6 +67,15 @@ PlatformError NotARegularFileError(const std::string& path, const std::string& t
   return PlatformError{message + std::string(what) + ", not a regular file", false};
 }
 
+std::unique_ptr<FileLock> Platform::LockFile(const std::string&, std::chrono::milliseconds,
+                                             PlatformError*) {
+  return std::make_unique<FileLock>();
+}
+
+std::optional<FileStamp> Platform::Stamp(const std::string&) { return std::nullopt; }
+
+std::optional<PlatformError> Platform::CheckWritable(const std::string&) { return std::nullopt; }
+
 std::optional<OtherProgramLock> Platform::FindOtherProgramLock(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);

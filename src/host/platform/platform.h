@@ -9,6 +9,9 @@
 #ifndef TARQUEL_HOST_PLATFORM_PLATFORM_H_
 #define TARQUEL_HOST_PLATFORM_PLATFORM_H_
 
+#include <chrono>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +52,30 @@ struct OtherProgramLock {
   std::string description;
 };
 
+// An advisory lock on a file or folder, held until it is destroyed. Runs of this program that
+// ask for the same lock wait for it; a program that does not ask is not kept out by it.
+class FileLock {
+ public:
+  FileLock() = default;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  virtual ~FileLock() = default;
+};
+
+// One version of a file as the system sees it. A save puts a new file in place (another
+// inode) and an edit in place changes the size or the time, so two stamps of a path differ
+// when anything wrote the file between them.
+struct FileStamp {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t size = 0;
+  int64_t modified_ns = 0;
+  // Names the file has; more than one means a save, which puts a new file in place, parts it
+  // from its other names.
+  uint64_t links = 1;
+  bool operator==(const FileStamp&) const = default;
+};
+
 class Platform {
  public:
   Platform() = default;
@@ -84,13 +111,33 @@ class Platform {
   // Something that exists at `path` (after following links) and is not a regular file, such as
   // a device, a named pipe, a folder or a socket, is refused before anything is written, with a
   // message that names the path and says what it is ("... it is a device, not a regular file"):
-  // renaming over it would put a file in its place.
+  // renaming over it would put a file in its place. So is a file this user may not write (its
+  // mode says read-only), as CheckWritable tells: the rename needs only the folder's permission
+  // and would replace it all the same. The new file keeps the old one's owner and group where
+  // the process may give them.
   virtual std::optional<PlatformError> WriteFileAtomically(const std::string& path,
                                                            std::string_view bytes) = 0;
 
   // Removes the file `path`. An absent file is an error with not_found set; a folder is an
   // error and is left alone.
   virtual std::optional<PlatformError> RemoveFile(const std::string& path) = 0;
+
+  // Takes an exclusive advisory lock on the file or folder `path`, waiting up to `wait` while
+  // another run holds it. A lock on a file is on the file that is at `path` once it is held: a
+  // file put in its place meanwhile is locked instead. Returns nullptr and sets `error` (when not
+  // null) when `path` cannot be opened or the wait ran out. The default holds nothing, for a
+  // platform without locks.
+  virtual std::unique_ptr<FileLock> LockFile(const std::string& path,
+                                             std::chrono::milliseconds wait, PlatformError* error);
+
+  // The stamp of the file at `path` (after following links), or nullopt when there is none or
+  // the platform cannot tell versions apart (the default).
+  virtual std::optional<FileStamp> Stamp(const std::string& path);
+
+  // Why WriteFileAtomically(path) would be refused for want of permission (the file, or the
+  // folder the new file is made in, is not writable by this user), or nullopt when it would
+  // not. The default finds nothing.
+  virtual std::optional<PlatformError> CheckWritable(const std::string& path);
 
   // The lock file another program keeps beside `path` while it has that file open, if there is
   // one: the office suite's ".~lock.NAME#" or the spreadsheet program's "~$NAME" in the same

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gmock/gmock.h"
@@ -270,6 +272,40 @@ TYPED_TEST(PlatformTest, RemoveFileRemovesOnlyFiles) {
   EXPECT_TRUE(this->platform().FolderExists(this->Path("d")));
 }
 
+// One run's lock keeps another out until it is released; what cannot be locked says why.
+TYPED_TEST(PlatformTest, ALockKeepsASecondOneOutUntilReleased) {
+  using std::chrono::milliseconds;
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("bank.xlsx"), "PK"), std::nullopt);
+  ASSERT_EQ(this->platform().CreateFolder(this->Path("data")), std::nullopt);
+  for (const char* name : {"bank.xlsx", "data"}) {
+    SCOPED_TRACE(name);
+    PlatformError error;
+    std::unique_ptr<FileLock> first =
+        this->platform().LockFile(this->Path(name), milliseconds(0), &error);
+    ASSERT_NE(first, nullptr) << error.message;
+    EXPECT_EQ(this->platform().LockFile(this->Path(name), milliseconds(0), &error), nullptr);
+    EXPECT_EQ(error.message, "cannot lock " + this->Path(name) + ": another run is still using it");
+    first.reset();
+    EXPECT_NE(this->platform().LockFile(this->Path(name), milliseconds(0), nullptr), nullptr);
+  }
+  PlatformError error;
+  EXPECT_EQ(this->platform().LockFile(this->Path("absent"), milliseconds(0), &error), nullptr);
+  EXPECT_TRUE(error.not_found);
+  EXPECT_THAT(error.message, HasSubstr(this->Path("absent")));
+}
+
+// A stamp tells one version of a file from the next, and is the same while nothing writes.
+TYPED_TEST(PlatformTest, AStampChangesWhenTheFileIsWritten) {
+  EXPECT_EQ(this->platform().Stamp(this->Path("f")), std::nullopt);
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("f"), "one"), std::nullopt);
+  const std::optional<FileStamp> first = this->platform().Stamp(this->Path("f"));
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(this->platform().Stamp(this->Path("f")), first);
+  EXPECT_EQ(first->size, 3u);
+  ASSERT_EQ(this->platform().WriteFileAtomically(this->Path("f"), "two"), std::nullopt);
+  EXPECT_NE(this->platform().Stamp(this->Path("f")), first) << "same size, another file";
+}
+
 // --- MemoryPlatform only ---
 
 TEST(MemoryPlatformTest, FailNextWriteFailsOnceAndChangesNothing) {
@@ -356,6 +392,147 @@ TEST_F(PosixPlatformTest, WriteKeepsModeAndSymbolicLink) {
   EXPECT_EQ(st.st_mode & 07777, 0600u);
   EXPECT_EQ(Read("target"), "new");
   EXPECT_THAT(backend_.Entries(backend_.root()), ElementsAre("link", "target"));
+}
+
+// Runs `body` as the user `uid` in a child process and returns its exit status (0 when every
+// expectation there held, else 1), so that root can check what a user may not do.
+template <typename Body>
+int AsUser(uid_t uid, Body body) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (setgid(uid) != 0 || setuid(uid) != 0) _exit(2);
+    _exit(body() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// A bank whose mode says read-only is refused, not replaced by the rename, which needs only
+// the folder's permission: it used to be overwritten. The folder is the user's, as the user's
+// own documents folder is.
+TEST_F(PosixPlatformTest, AReadOnlyFileIsRefusedAndLeftAsItWas) {
+  ASSERT_EQ(platform_.WriteFileAtomically(Path("bank.xlsx"), "old"), std::nullopt);
+  ASSERT_EQ(chmod(Path("bank.xlsx").c_str(), 0444), 0);
+  auto check = [this] {
+    std::optional<PlatformError> checked = platform_.CheckWritable(Path("bank.xlsx"));
+    std::optional<PlatformError> error = platform_.WriteFileAtomically(Path("bank.xlsx"), "new");
+    return checked.has_value() && error.has_value() &&
+           error->message.find("read-only for this user (mode 0444)") != std::string::npos &&
+           error->message.find(Path("bank.xlsx")) != std::string::npos &&
+           Read("bank.xlsx") == "old" && backend_.Entries(backend_.root()).size() == 1;
+  };
+  if (geteuid() != 0) {
+    EXPECT_TRUE(check());
+    return;
+  }
+  // Root may write any file; a user may not, which is what is checked, in a child made one.
+  constexpr uid_t kUser = 65534;
+  ASSERT_EQ(chown(backend_.root().c_str(), kUser, kUser), 0);
+  ASSERT_EQ(chown(Path("bank.xlsx").c_str(), kUser, kUser), 0);
+  EXPECT_EQ(AsUser(kUser, check), 0) << "a user's read-only bank was written";
+  EXPECT_EQ(platform_.CheckWritable(Path("bank.xlsx")), std::nullopt) << "root may write it";
+}
+
+// The saved file keeps the owner and group of the one it replaces where the process may give
+// them: root saving a user's bank used to make it root's, so the user could no longer save.
+TEST_F(PosixPlatformTest, WriteKeepsTheOwnerWhereItMay) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+  ASSERT_EQ(platform_.WriteFileAtomically(Path("bank.xlsx"), "old"), std::nullopt);
+  ASSERT_EQ(chown(Path("bank.xlsx").c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chmod(Path("bank.xlsx").c_str(), 0640), 0);
+  ASSERT_EQ(platform_.WriteFileAtomically(Path("bank.xlsx"), "new"), std::nullopt);
+  struct stat st {};
+  ASSERT_EQ(stat(Path("bank.xlsx").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(Read("bank.xlsx"), "new");
+}
+
+// A run ended between writing its temporary file and renaming it: a signal it can catch
+// removes the file on the way out; a kill it cannot catch leaves it, and the next save of the
+// file removes it. Killed saves used to leave bank-sized temporary files that nothing removed.
+TEST_F(PosixPlatformTest, ARunEndedBeforeItsRenameLeavesNoTemporaryFile) {
+  struct Case {
+    int signal_number;
+    bool left_by_the_kill;
+  } cases[] = {{SIGTERM, false}, {SIGHUP, false}, {SIGINT, false}, {SIGKILL, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(strsignal(c.signal_number));
+    ASSERT_EQ(platform_.WriteFileAtomically(Path("bank.xlsx"), "old"), std::nullopt);
+    fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      PosixPlatform::RemoveTemporaryFilesOnSignals();
+      static int signal_number;
+      signal_number = c.signal_number;
+      PosixPlatform child;
+      child.SetBeforeRenameForTesting([](const std::string&) { raise(signal_number); });
+      static_cast<void>(child.WriteFileAtomically(Path("bank.xlsx"), std::string(100000, 'n')));
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended by the signal";
+    EXPECT_EQ(WTERMSIG(status), c.signal_number);
+    EXPECT_EQ(Read("bank.xlsx"), "old");
+    const std::vector<std::string> entries = backend_.Entries(backend_.root());
+    EXPECT_EQ(entries.size(), c.left_by_the_kill ? 2u : 1u);
+    if (c.left_by_the_kill) {
+      EXPECT_THAT(entries.back(),
+                  ::testing::StartsWith("bank.xlsx.tmp-" + std::to_string(pid) + "-"));
+    }
+    ASSERT_EQ(platform_.WriteFileAtomically(Path("bank.xlsx"), "next"), std::nullopt);
+    EXPECT_THAT(backend_.Entries(backend_.root()), ElementsAre("bank.xlsx"));
+  }
+}
+
+// Only what a run that has ended left of this very file is removed: a running process's
+// temporary file, another file's and a name that only looks alike stay.
+TEST_F(PosixPlatformTest, StaleTemporaryFilesOfOtherFilesAndRunningProcessesStay) {
+  const pid_t ended = fork();
+  if (ended == 0) _exit(0);
+  ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+  const std::string dead = std::to_string(ended);
+  const std::string alive = std::to_string(getppid());
+  const std::vector<std::string> kept = {"a.xlsx",
+                                         "a.xlsx.tmp-" + alive + "-3",
+                                         "b.xlsx.tmp-" + dead + "-0",
+                                         "a.xlsx.tmp-" + dead + "-x",
+                                         "a.xlsx.tmp-" + dead,
+                                         "a.xlsx.tmp--1"};
+  for (const std::string& name : kept) {
+    ASSERT_EQ(platform_.WriteFileAtomically(Path(name), "t"), std::nullopt);
+  }
+  for (const std::string& name : {"a.xlsx.tmp-" + dead + "-0", "a.xlsx.tmp-" + dead + "-17"}) {
+    std::ofstream(Path(name)) << "stale";
+  }
+  ASSERT_EQ(platform_.WriteFileAtomically(Path("a.xlsx"), "new"), std::nullopt);
+  std::vector<std::string> sorted = kept;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(backend_.Entries(backend_.root()), sorted);
+}
+
+// A run waiting for the lock gets it once the holder has saved, on the file the save put in
+// place, so that a third run is kept out of that one in turn.
+TEST_F(PosixPlatformTest, AWaitingLockIsTakenOnTheFileTheHolderSaved) {
+  using std::chrono::milliseconds;
+  ASSERT_EQ(platform_.WriteFileAtomically(Path("bank.xlsx"), "old"), std::nullopt);
+  std::unique_ptr<FileLock> holder =
+      platform_.LockFile(Path("bank.xlsx"), milliseconds(0), nullptr);
+  ASSERT_NE(holder, nullptr);
+  std::unique_ptr<FileLock> waiter;
+  std::thread waiting(
+      [&] { waiter = platform_.LockFile(Path("bank.xlsx"), milliseconds(20000), nullptr); });
+  std::this_thread::sleep_for(milliseconds(100));
+  ASSERT_EQ(platform_.WriteFileAtomically(Path("bank.xlsx"), "new"), std::nullopt);
+  holder.reset();
+  waiting.join();
+  ASSERT_NE(waiter, nullptr);
+  EXPECT_EQ(platform_.LockFile(Path("bank.xlsx"), milliseconds(0), nullptr), nullptr);
+  waiter.reset();
+  EXPECT_NE(platform_.LockFile(Path("bank.xlsx"), milliseconds(0), nullptr), nullptr);
 }
 
 // What is at `path` without following a link: 'f' file, 'd' folder, 'p' pipe, 's' socket, 'c'
