@@ -593,6 +593,11 @@ void SheetGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void SheetGrid::keyPressEvent(QKeyEvent* event) {
   if (sheet_ == nullptr) return;
+  if (editing()) {
+    // Keys that reach the grid while a cell is edited belong to the edit.
+    QCoreApplication::sendEvent(editor_, event);
+    return;
+  }
   const bool shift = event->modifiers() & Qt::ShiftModifier;
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
   const int page = std::max<int>(1, static_cast<int>(rows_.size()) - 1);

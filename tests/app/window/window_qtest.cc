@@ -1,0 +1,537 @@
+// The desktop window driven as a person drives it, on Qt's offscreen platform: clicks and keys
+// go to the real widgets, and the dialogs and message boxes a command shows are answered as they
+// come up.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "datafiles/file_sentaku.h"
+#include "datafiles/sample_location.h"
+#include "gtest/gtest.h"
+#include "host/application.h"
+#include "host/platform/posix_platform.h"
+#include "host/range.h"
+#include "host/workbook.h"
+#include "host/xlsx/xlsx_files.h"
+#include "kanjigrade/form1.h"
+#include "model/bank_sheet.h"
+#include "model/body.h"
+#include "model/test_sheet.h"
+#include "paper/print_form.h"
+#include "print/font_catalog.h"
+#include "shell/menu.h"
+#include "support/scripted_ui.h"
+#include "testgen/user_form1.h"
+#include "window/form_dialog.h"
+#include "window/main_window.h"
+#include "window/phonetic_editor.h"
+#include "window/print_preview.h"
+#include "window/qt_ui.h"
+#include "window/session.h"
+
+namespace tarquel::window {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The modal dialog on top once it is shown, as the test's own event loop sees it.
+template <typename Is>
+void WhenShown(Is is, std::function<void(QWidget*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, is, act] {
+    QWidget* widget = QApplication::activeModalWidget();
+    if (widget == nullptr || !widget->isVisible() || !is(widget)) return;
+    timer->stop();
+    timer->deleteLater();
+    act(widget);
+  });
+  timer->start();
+}
+
+template <typename F>
+bool IsFormDialog(QWidget* widget) {
+  auto* dialog = qobject_cast<FormDialog*>(widget);
+  return dialog != nullptr && dynamic_cast<F*>(&dialog->form()) != nullptr;
+}
+
+bool IsHostMessage(QWidget* widget) {
+  return widget->objectName() == QStringLiteral("hostMessage");
+}
+
+// Clicks the button named `name` of `dialog`.
+void Click(QWidget* dialog, const char* name) {
+  auto* button = dialog->findChild<QAbstractButton*>(QString::fromLatin1(name));
+  ASSERT_NE(button, nullptr) << name;
+  QTest::mouseClick(button, Qt::LeftButton);
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() {
+    home_ = fs::temp_directory_path() /
+            ("tarquel-window-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    fs::create_directories(home_);
+    setenv("HOME", home_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
+    ui_ = std::make_unique<QtUi>(Fonts(), platform_);
+    session_ = std::make_unique<WindowSession>(*ui_, platform_);
+    window_ = std::make_unique<MainWindow>(*session_, *ui_, Fonts());
+    window_->show();
+    window_->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  }
+
+  ~WindowTest() override {
+    window_.reset();
+    session_.reset();
+    ui_.reset();
+    std::error_code ignored;
+    fs::remove_all(home_, ignored);
+  }
+
+  static print::FontCatalog& Fonts() {
+    static print::FontCatalog fonts;
+    return fonts;
+  }
+
+  fs::path DataFolder() const { return home_ / "Documents" / "ソルネア保存データ"; }
+  fs::path SamplePath() const { return DataFolder() / datafiles::kSampleFileName; }
+
+  // Starts the window and opens the sample from the data file dialog, noting what the dialog
+  // showed.
+  void StartOnSample() {
+    WhenShown(IsFormDialog<datafiles::FILE_Sentaku>, [this](QWidget* dialog) {
+      auto* history = dialog->findChild<QPushButton*>(QStringLiteral("CMD(0)"));
+      auto* sample = dialog->findChild<QPushButton*>(QStringLiteral("Sample"));
+      ASSERT_NE(history, nullptr);
+      ASSERT_NE(sample, nullptr);
+      first_history_enabled_ = history->isEnabled();
+      sample_enabled_ = sample->isEnabled();
+      Click(dialog, "Sample");
+    });
+    window_->Start();
+  }
+
+  host::Application& app() { return session_->app(); }
+  model::Body& body() { return session_->add_in().body(); }
+  SheetGrid& grid() { return *window_->grid(); }
+
+  QPoint CenterOf(int32_t row, int32_t column) {
+    grid().ScrollTo(row, column);
+    const QRect rect = grid().CellRectInView(row, column);
+    EXPECT_FALSE(rect.isEmpty()) << row << "," << column;
+    return rect.center();
+  }
+
+  void ClickCell(int32_t row, int32_t column, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::mouseClick(grid().viewport(), Qt::LeftButton, modifiers, CenterOf(row, column));
+  }
+
+  // The key as the focused window receives it, so that window shortcuts apply.
+  void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    window_->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    grid().setFocus();
+    QTest::keyClick(&grid(), key, modifiers);
+  }
+
+  // Makes a 20-question test through the test creation dialog (作成, then 閉じる).
+  void MakeTest() {
+    app().ActiveWorkbook()->ActivateSheet(
+        *app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName));
+    window_->SyncFromHost();
+    WhenShown(IsFormDialog<testgen::UserForm1>, [](QWidget* dialog) {
+      Click(dialog, "CommandButton1");
+      Click(dialog, "CommandButton2");
+    });
+    window_->RunMacro("M_START");
+  }
+
+  inline static int counter_ = 0;
+  fs::path home_;
+  host::PosixPlatform platform_;
+  std::unique_ptr<QtUi> ui_;
+  std::unique_ptr<WindowSession> session_;
+  std::unique_ptr<MainWindow> window_;
+  bool first_history_enabled_ = true;
+  bool sample_enabled_ = false;
+};
+
+TEST_F(WindowTest, StartUpDialogOpensTheSample) {
+  StartOnSample();
+  // With no history yet, the history buttons are greyed and the sample is offered.
+  EXPECT_FALSE(first_history_enabled_);
+  EXPECT_TRUE(sample_enabled_);
+  ASSERT_NE(app().ActiveWorkbook(), nullptr);
+  EXPECT_EQ(app().ActiveWorkbook()->FullName(), SamplePath().string());
+  // The sheets are the tabs, the active one selected and shown in the grid.
+  QTabBar* tabs = window_->sheet_tabs();
+  ASSERT_EQ(tabs->count(), app().ActiveWorkbook()->SheetCount());
+  EXPECT_EQ(tabs->tabText(tabs->currentIndex()).toStdString(), app().ActiveSheet().Name());
+  EXPECT_EQ(grid().sheet(), &app().ActiveSheet());
+}
+
+TEST_F(WindowTest, RightClickShowsTheAddInPopupFirstAndRunsTheTestCommand) {
+  StartOnSample();
+  host::Worksheet& bank = *app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName);
+  bank.Activate();
+  window_->SyncFromHost();
+  QStringList seen;
+  std::vector<int> separators_before;
+  bool dialog_shown = false;
+  QTimer::singleShot(0, [&] {
+    WhenShown(IsFormDialog<testgen::UserForm1>, [&](QWidget* dialog) {
+      dialog_shown = true;
+      Click(dialog, "CommandButton2");
+    });
+  });
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [&, poll] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    poll->stop();
+    poll->deleteLater();
+    QMenu* popup = menu->actions().front()->menu();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(menu->actions().front()->text().toStdString(), shell::kPopupCaption);
+    QAction* start = nullptr;
+    int index = 0;
+    for (QAction* action : popup->actions()) {
+      if (action->isSeparator()) {
+        separators_before.push_back(index);
+        continue;
+      }
+      seen << action->text();
+      if (index == 0) start = action;
+      ++index;
+    }
+    ASSERT_NE(start, nullptr);
+    start->trigger();
+    menu->close();
+  });
+  poll->start(5);
+  QTest::mouseClick(grid().viewport(), Qt::RightButton, {}, CenterOf(5, 4));
+  // The click selected the cell it was on.
+  EXPECT_EQ(bank.active_cell(), std::make_pair(5, 4));
+  QStringList expected;
+  std::vector<int> expected_separators;
+  int index = 0;
+  for (const shell::MenuEntry& entry : shell::MenuEntries()) {
+    if (entry.begin_group && index > 0) expected_separators.push_back(index);
+    expected << QString::fromUtf8(entry.caption);
+    ++index;
+  }
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(seen.size(), 13);
+  EXPECT_EQ(separators_before, expected_separators);
+  // 漢字テスト作成 ran after the menu closed and opened the test creation dialog.
+  QTRY_VERIFY_WITH_TIMEOUT(dialog_shown, 5000);
+}
+
+TEST_F(WindowTest, BadNumberAndTabKeepsTheFocusInTheBoxWithTheMessage) {
+  StartOnSample();
+  app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName)->Activate();
+  window_->SyncFromHost();
+  QString message;
+  bool focus_kept = false;
+  bool form_focus_kept = false;
+  WhenShown(IsFormDialog<testgen::UserForm1>, [&](QWidget* dialog) {
+    auto& form = static_cast<testgen::UserForm1&>(static_cast<FormDialog*>(dialog)->form());
+    auto* first = dialog->findChild<QLineEdit*>(QStringLiteral("T1"));
+    ASSERT_NE(first, nullptr);
+    QTest::mouseClick(first, Qt::LeftButton);
+    QTest::keyClick(first, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(first, QStringLiteral("0"));
+    WhenShown(IsHostMessage, [&](QWidget* box) {
+      message = static_cast<QMessageBox*>(box)->text();
+      Click(box, "ok");
+    });
+    QTest::keyClick(first, Qt::Key_Tab);
+    QTest::qWait(20);
+    // The box is the dialog's focus, whichever window the platform has made active.
+    focus_kept = dialog->focusWidget() == first;
+    form_focus_kept = form.focused() == &form.T1;
+    // Put it right so that the dialog can be closed.
+    QTest::keyClick(first, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(first, QStringLiteral("1"));
+    Click(dialog, "CommandButton2");
+  });
+  window_->RunMacro("M_START");
+  EXPECT_TRUE(message.contains(QStringLiteral("以上の整数を入力して下さい")))
+      << message.toStdString();
+  EXPECT_TRUE(focus_kept);
+  EXPECT_TRUE(form_focus_kept);
+}
+
+TEST_F(WindowTest, MakingTheTestShowsTheTestSheet) {
+  StartOnSample();
+  app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName)->Activate();
+  window_->SyncFromHost();
+  std::string shown_while_open;
+  WhenShown(IsFormDialog<testgen::UserForm1>, [&](QWidget* dialog) {
+    Click(dialog, "CommandButton1");
+    // The window follows the command while its dialog is still open.
+    shown_while_open =
+        window_->sheet_tabs()->tabText(window_->sheet_tabs()->currentIndex()).toStdString();
+    Click(dialog, "CommandButton2");
+  });
+  window_->RunMacro("M_START");
+  const std::string test_sheet(model::TestSheetName(body().use_sheet40));
+  EXPECT_EQ(app().ActiveSheet().Name(), test_sheet);
+  EXPECT_EQ(shown_while_open, test_sheet);
+  EXPECT_EQ(grid().sheet(), &app().ActiveSheet());
+  EXPECT_FALSE(app().ActiveSheet().Range("T2").Value().IsEmpty());
+}
+
+TEST_F(WindowTest, ShortcutKeyShowsTheAnswers) {
+  StartOnSample();
+  MakeTest();
+  host::Worksheet& test = app().ActiveSheet();
+  ASSERT_TRUE(test.Range("T3").Value().IsEmpty());
+  ClickCell(2, 20);
+  PressKey(Qt::Key_A, Qt::ControlModifier);  // 解答表示
+  EXPECT_FALSE(test.Range("T3").Value().IsEmpty());
+  PressKey(Qt::Key_D, Qt::ControlModifier);  // 解答消去
+  EXPECT_TRUE(test.Range("T3").Value().IsEmpty());
+}
+
+TEST_F(WindowTest, WrongAnswerFromATestQuestionMarksTheBankRow) {
+  StartOnSample();
+  MakeTest();
+  ClickCell(2, 20);
+  // The command asks before it records; the answer is Yes.
+  QTimer keep_answering;
+  QObject::connect(&keep_answering, &QTimer::timeout, [] {
+    QWidget* box = QApplication::activeModalWidget();
+    if (box != nullptr && IsHostMessage(box)) {
+      auto* yes = box->findChild<QPushButton*>(QStringLiteral("yes"));
+      QTest::mouseClick(yes != nullptr ? yes : box->findChild<QPushButton*>(QStringLiteral("ok")),
+                        Qt::LeftButton);
+    }
+  });
+  keep_answering.start(5);
+  PressKey(Qt::Key_N, Qt::ControlModifier);  // この問題は不正解です
+  keep_answering.stop();
+  const model::MarkOutcome& mark = body().last_mark;
+  ASSERT_EQ(mark.kind, model::MarkOutcome::Kind::kMarked);
+  host::Worksheet& bank = *app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName);
+  EXPECT_EQ(bank.Cells(mark.bank_row, 5 + mark.attempt).Text(), "X");
+}
+
+TEST_F(WindowTest, JumpShowsTheBankRowOfTheQuestion) {
+  StartOnSample();
+  MakeTest();
+  host::Worksheet& test = app().ActiveSheet();
+  ClickCell(2, 11);
+  PressKey(Qt::Key_J, Qt::ControlModifier);  // 問題へ飛ぶ
+  host::Worksheet& bank = *app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName);
+  ASSERT_EQ(&app().ActiveSheet(), &bank);
+  EXPECT_NE(&app().ActiveSheet(), &test);
+  EXPECT_EQ(grid().sheet(), &bank);
+  EXPECT_EQ(window_->sheet_tabs()->tabText(window_->sheet_tabs()->currentIndex()).toStdString(),
+            bank.Name());
+  const int32_t row = bank.active_cell().first;
+  EXPECT_GT(row, 1);
+  const auto& rows = grid().rows_in_view();
+  EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << row;
+}
+
+TEST_F(WindowTest, ClosingWithChangesAsksAndSavesTheFile) {
+  StartOnSample();
+  host::Worksheet& bank = *app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName);
+  bank.Activate();
+  window_->SyncFromHost();
+  ClickCell(3, 16);
+  QTest::keyClicks(&grid(), QStringLiteral("memo"));
+  ASSERT_TRUE(grid().editing());
+  QTest::keyClick(grid().editor(), Qt::Key_Return);
+  EXPECT_EQ(bank.Cells(3, 16).Text(), "memo");
+  bool asked = false;
+  WhenShown([](QWidget* w) { return w->objectName() == QStringLiteral("saveQuestion"); },
+            [&](QWidget* box) {
+              asked = true;
+              Click(box, "save");
+            });
+  EXPECT_TRUE(window_->close());
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(app().Workbooks().Count(), 0);
+  // What was saved reads back from the file.
+  tarquel::testing::ScriptedUi quiet;
+  host::Application reader(quiet);
+  host::xlsx::XlsxFiles files(platform_);
+  reader.SetWorkbookFiles(&files);
+  host::Workbook& saved = reader.Workbooks().Open(SamplePath().string());
+  EXPECT_EQ(saved.FindSheet(model::kBankSheetBaseName)->Cells(3, 16).Text(), "memo");
+  // No temporary file is left beside it.
+  for (const auto& entry : fs::directory_iterator(DataFolder())) {
+    EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
+  }
+}
+
+TEST_F(WindowTest, CancellingTheSaveQuestionKeepsTheWindowAndWorkbook) {
+  StartOnSample();
+  ClickCell(2, 2);
+  QTest::keyClicks(&grid(), QStringLiteral("x"));
+  QTest::keyClick(grid().editor(), Qt::Key_Return);
+  WhenShown([](QWidget* w) { return w->objectName() == QStringLiteral("saveQuestion"); },
+            [](QWidget* box) { Click(box, "cancel"); });
+  EXPECT_FALSE(window_->close());
+  EXPECT_EQ(app().Workbooks().Count(), 1);
+}
+
+TEST_F(WindowTest, TypedValuesAndClearedCellsAreUndone) {
+  StartOnSample();
+  host::Worksheet& sheet = app().ActiveSheet();
+  const std::string before = sheet.Cells(2, 4).Text();
+  ASSERT_FALSE(before.empty());
+  struct Case {
+    const char* name;
+    std::function<void()> edit;
+  };
+  const std::vector<Case> cases = {{"typed then Enter",
+                                    [&] {
+                                      ClickCell(2, 4);
+                                      QTest::keyClicks(&grid(), QStringLiteral("42"));
+                                      QTest::keyClick(grid().editor(), Qt::Key_Return);
+                                    }},
+                                   {"F2 then replaced",
+                                    [&] {
+                                      ClickCell(2, 4);
+                                      QTest::keyClick(&grid(), Qt::Key_F2);
+                                      grid().editor()->setText(QStringLiteral("changed"));
+                                      QTest::keyClick(grid().editor(), Qt::Key_Return);
+                                    }},
+                                   {"Delete", [&] {
+                                      ClickCell(2, 4);
+                                      QTest::keyClick(&grid(), Qt::Key_Delete);
+                                    }}};
+  for (const Case& c : cases) {
+    c.edit();
+    EXPECT_NE(sheet.Cells(2, 4).Text(), before) << c.name;
+    grid().Undo();
+    EXPECT_EQ(sheet.Cells(2, 4).Text(), before) << c.name;
+  }
+  // Escape leaves the cell as it was.
+  ClickCell(2, 4);
+  QTest::keyClicks(&grid(), QStringLiteral("zzz"));
+  QTest::keyClick(grid().editor(), Qt::Key_Escape);
+  EXPECT_FALSE(grid().editing());
+  EXPECT_EQ(sheet.Cells(2, 4).Text(), before);
+}
+
+TEST_F(WindowTest, SelectionByMouseAndKeysIsTheHostsSelection) {
+  StartOnSample();
+  host::Worksheet& sheet = app().ActiveSheet();
+  struct Case {
+    const char* name;
+    std::function<void()> act;
+    std::string address;  // of the host's selection afterwards
+    std::string active;
+  };
+  const std::vector<Case> cases = {
+      {"click", [&] { ClickCell(3, 2); }, "$B$3", "$B$3"},
+      {"shift click", [&] { ClickCell(5, 4, Qt::ShiftModifier); }, "$B$3:$D$5", "$B$3"},
+      {"ctrl click", [&] { ClickCell(8, 1, Qt::ControlModifier); }, "$B$3:$D$5,$A$8", "$A$8"},
+      {"arrow", [&] { QTest::keyClick(&grid(), Qt::Key_Down); }, "$A$9", "$A$9"},
+      {"shift arrows",
+       [&] {
+         QTest::keyClick(&grid(), Qt::Key_Right, Qt::ShiftModifier);
+         QTest::keyClick(&grid(), Qt::Key_Down, Qt::ShiftModifier);
+       },
+       "$A$9:$B$10", "$A$9"},
+      {"ctrl home", [&] { QTest::keyClick(&grid(), Qt::Key_Home, Qt::ControlModifier); }, "$A$1",
+       "$A$1"},
+  };
+  for (const Case& c : cases) {
+    c.act();
+    EXPECT_EQ(app().Selection().Address(), c.address) << c.name;
+    EXPECT_EQ(app().ActiveCell().Address(), c.active) << c.name;
+  }
+  // A command's selection is what the grid shows, scrolled into view.
+  app().Range("C2000").Select();
+  window_->SyncFromHost();
+  const auto& rows = grid().rows_in_view();
+  EXPECT_NE(std::find(rows.begin(), rows.end(), 2000), rows.end());
+  (void)sheet;
+}
+
+TEST_F(WindowTest, DialogWidgetsStandWhereTheirControlsSay) {
+  StartOnSample();
+  app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName)->Activate();
+  window_->SyncFromHost();
+  WhenShown(IsFormDialog<testgen::UserForm1>, [](QWidget* widget) {
+    auto* dialog = static_cast<FormDialog*>(widget);
+    const double dpi = dialog->screen()->logicalDotsPerInch();
+    for (const host::Control* control : dialog->form().controls()) {
+      QWidget* shown = dialog->WidgetFor(*control);
+      ASSERT_NE(shown, nullptr) << control->name();
+      const host::Geometry& g = control->geometry();
+      EXPECT_EQ(shown->geometry(), QRect(TwipsToPixels(g.left, dpi), TwipsToPixels(g.top, dpi),
+                                         TwipsToPixels(g.width, dpi), TwipsToPixels(g.height, dpi)))
+          << control->name();
+      EXPECT_EQ(shown->isEnabled(), control->enabled()) << control->name();
+      EXPECT_EQ(shown->toolTip().toStdString(), control->tooltip()) << control->name();
+    }
+    EXPECT_EQ(dialog->windowTitle().toStdString(), dialog->form().caption());
+    // The toggle button's caption follows its value, through the control.
+    auto* toggle = dialog->findChild<QPushButton*>(QStringLiteral("TB1"));
+    const QString before = toggle->text();
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_NE(toggle->text(), before);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_EQ(toggle->text(), before);
+    Click(dialog, "CommandButton2");
+  });
+  window_->RunMacro("M_START");
+}
+
+TEST(ShortcutSequenceTest, LettersMapAsTheHostBindsThem) {
+  const struct {
+    std::string key;
+    QString sequence;
+  } cases[] = {{"a", "Ctrl+A"}, {"z", "Ctrl+Z"}, {"A", "Ctrl+Shift+A"},
+               {"1", ""},       {"ab", ""},      {"", ""}};
+  for (const auto& c : cases) EXPECT_EQ(ShortcutSequence(c.key), c.sequence) << c.key;
+}
+
+TEST(TwipsToPixelsTest, AnInchIsTheScreensDots) {
+  const struct {
+    int twips;
+    double dpi;
+    int pixels;
+  } cases[] = {{1440, 96, 96}, {1440, 120, 120}, {330, 96, 22}, {15, 96, 1}, {0, 96, 0}};
+  for (const auto& c : cases) EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips;
+}
+
+TEST(QtFilterTest, HostFiltersBecomeQtFilters) {
+  EXPECT_EQ(QtFilter({{"ブック", "*.xl*"}, {"テキスト", "*.txt"}}),
+            QStringLiteral("ブック (*.xl*);;テキスト (*.txt)"));
+  EXPECT_EQ(QtFilter({{"ブック", "*.xlsx;*.xlsm"}}), QStringLiteral("ブック (*.xlsx *.xlsm)"));
+}
+
+}  // namespace
+}  // namespace tarquel::window
+
+int main(int argc, char** argv) {
+  // The window's tests never need a display.
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
