@@ -19,6 +19,7 @@
 #include "paper/print_form.h"
 #include "shell/front_end_queries.h"
 #include "shell/macro_names.h"
+#include "tarquel/check_command.h"
 #include "tarquel/print_pdf.h"
 #include "tarquel/session.h"
 #include "tarquel/terminal_ui.h"
@@ -673,6 +674,16 @@ ExitStatus Macro(const Invocation& inv, TerminalUi& ui, host::Platform& platform
   return RunOnWorkbook(ui, platform, command);
 }
 
+// The check reads the bank and saves nothing; its findings decide the exit status once the
+// workbook opened.
+ExitStatus Check(const Invocation& inv, TerminalUi& ui, host::Platform& platform) {
+  ExitStatus found = kExitOk;
+  WorkbookCommand command{.saves = false};
+  command.run = [&](Session& session) { found = CheckBankSheet(inv, session, ui.terminal()); };
+  const ExitStatus status = RunOnWorkbook(ui, platform, command);
+  return status == kExitOk ? found : status;
+}
+
 // The print preview at a terminal: the person names a PDF file to print the sheets to, as the
 // preview cannot be shown here; without a terminal it is only announced.
 void PreviewAtTerminal(TerminalUi& ui, host::Platform& platform,
@@ -741,6 +752,8 @@ ExitStatus RunCommand(const Invocation& inv, const Terminal& terminal, host::Pla
       return Print(inv, ui, platform);
     case Command::kAnswerKey:
       return AnswerKey(inv, ui, platform);
+    case Command::kCheck:
+      return Check(inv, ui, platform);
     case Command::kHelp:
       break;
   }

@@ -269,6 +269,33 @@ const std::vector<CommandSpec>& Commands() {
        "Example: tarquel version",
        {},
        {}},
+      {"check",
+       Command::kCheck,
+       "[BANK] [--grade N] [--json]",
+       "list what in the question bank the tests will skip or get wrong",
+       "Reads the question bank sheet as 漢字テスト作成 and the review commands read it and\n"
+       "lists, by kind and row, what they would silently skip or get wrong: questions below\n"
+       "the first empty sentence (D), a last group never closed, groups of more than 20\n"
+       "rows, a group mark used again lower down, groups of one row, the same sentence\n"
+       "twice, empty answers or answers standing in their sentence, marks that are not read\n"
+       "(\"X \" with a space, R holding other than 必出, 必出 outside R, text in Q), a header\n"
+       "in row 1 and sentences without an underlined word. Each finding says what to do.\n"
+       "The workbook is never changed or saved.\n\n"
+       "  --grade N   also list answers using kanji taught after school year N (1 to 6;\n"
+       "              7 to 9 for the three junior-high groups) and kanji in no grade table\n"
+       "  --json      print the findings as JSON for other tools\n\n"
+       "Exit status: 0 nothing to report; 1 findings (or no single bank sheet); 3 the\n"
+       "workbook cannot be read.\n\n"
+       "Example: tarquel check bank.xlsx --grade 4",
+       {{"--grade", true,
+         [](Invocation& inv, const std::string& value) {
+           if (value.size() != 1 || value[0] < '1' || value[0] > '9') {
+             throw UsageError("--grade takes a school year from 1 to 9, not \"" + value + "\"");
+           }
+           inv.grade = value[0] - '0';
+         }},
+        {"--json", false, [](Invocation& inv, const std::string&) { inv.json = true; }}},
+       {"[BANK]"}},
       {"macro",
        Command::kMacro,
        "BANK NAME [--select 'SHEET!RANGE'] [-o OUT.xlsx]",

@@ -36,6 +36,7 @@ enum class Command {
   kMacro,
   kPrint,
   kAnswerKey,
+  kCheck,
 };
 
 enum class ReportKind { kWrong, kMust, kDuplicates };
@@ -74,6 +75,8 @@ struct Invocation {
   std::string macro = {};                 // macro NAME
   std::optional<std::string> sheet = {};  // print --sheet
   std::optional<std::string> printer = {};  // print --printer
+  std::optional<int> grade = {};            // check --grade: a school year, 1 to 9
+  bool json = false;                        // check --json
 
   std::vector<bool> answers = {};  // --yes (true) and --no (false), in order
 };

@@ -1,0 +1,234 @@
+// `tarquel check` run as a user runs it: a process with its own home folder and real workbook
+// files, its output and exit status. The banks are built here, one holding every kind of
+// finding the check lists.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bankcheck/finding.h"
+#include "host/application.h"
+#include "host/platform/posix_platform.h"
+#include "host/range.h"
+#include "host/workbook.h"
+#include "host/worksheet.h"
+#include "host/xlsx/xlsx_files.h"
+#include "support/bank_builder.h"
+#include "support/scripted_ui.h"
+
+extern char** environ;
+
+namespace tarquel::app {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int Occurrences(const std::string& text, const std::string& piece) {
+  int count = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos;
+       at = text.find(piece, at + piece.size())) {
+    ++count;
+  }
+  return count;
+}
+
+class CheckProgramTest : public ::testing::Test {
+ protected:
+  CheckProgramTest() {
+    char pattern[] = "/tmp/tarquel-check-XXXXXX";
+    home_ = mkdtemp(pattern);
+    app_.SetWorkbookFiles(&files_);
+  }
+  ~CheckProgramTest() override { fs::remove_all(home_); }
+
+  // Runs the program in the home folder with standard input from /dev/null (no terminal).
+  ProgramRun Tarquel(const std::vector<std::string>& args) {
+    std::vector<std::string> env = {"HOME=" + home_.string(),
+                                    "XDG_CONFIG_HOME=" + (home_ / ".config").string(),
+                                    "LANG=C.UTF-8"};
+    if (const char* path = std::getenv("PATH")) env.push_back(std::string("PATH=") + path);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> argv_text = {TARQUEL_PROGRAM};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argv_text) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    const fs::path out = home_ / ".out";
+    const fs::path err = home_ / ".err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addchdir_np(&actions, home_.c_str());
+    pid_t pid = 0;
+    ProgramRun run;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+      int wait_status = 0;
+      waitpid(pid, &wait_status, 0);
+      run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = ReadAll(out);
+    run.err = ReadAll(err);
+    return run;
+  }
+
+  // A workbook whose bank sheet is filled by `fill`, saved in the home folder as `name`.
+  template <typename Fill>
+  fs::path SaveBank(const std::string& name, Fill&& fill) {
+    host::Workbook& book = app_.Workbooks().Add();
+    host::Worksheet& bank = book.ActiveSheet();
+    bank.SetName("ミラヴォ 同音・同訓");
+    fill(bank);
+    const fs::path path = home_ / name;
+    book.SaveAs(path.string());
+    return path;
+  }
+
+  fs::path home_;
+  tarquel::testing::ScriptedUi ui_;
+  host::PosixPlatform platform_;
+  host::xlsx::XlsxFiles files_{platform_};
+  host::Application app_{ui_};
+};
+
+// A bank with one or more findings of every kind but the empty bank and the missing underline:
+// a header row, groups of one, a repeated mark, a group of 21, an open end, rows below the end,
+// a repeated sentence, answers empty, in their sentence, late or in no table, and marks that
+// are not read.
+void FillTroubledBank(host::Worksheet& bank) {
+  using tarquel::testing::BankRow;
+  std::vector<BankRow> rows = {
+      {"組", "問題文", "答え"},
+      {"カイシン", "試合でカイシンのシュートを決めた。", "会心"},
+      {"カイシン", "悪い行いを反省し、カイシンする。", ""},
+      {"つとめる", "父は銀行に勤めている。", "勤めて"},
+      {"つとめる", "会長の役目をつとめる。", "務める", {"X "}, "二回", "x"},
+      {"カイシン", "カイシンの笑み。", "会心"},
+      {"ヨウイ", "遠足のヨウイを済ませた。", "用意"},
+      {"ヨウイ", "遠足のヨウイを済ませた。", "用意"},
+      {"おか", "オカに登る。", "岡"},
+  };
+  for (int i = 1; i <= 21; ++i) rows.push_back({"おおい", "文" + std::to_string(i), "多"});
+  rows.push_back({"", "終わりのはかる。", "計る"});
+  tarquel::testing::FillBank(bank, rows);
+  bank.Cells(2, 16).SetValue(host::CellValue("必出"));
+  bank.Cells(33, 4).SetValue(host::CellValue("下に離れた問題。"));
+}
+
+TEST_F(CheckProgramTest, TheSampleBankHasNothingToReport) {
+  const ProgramRun run = Tarquel({"check", "--sample"});
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_THAT(run.out, HasSubstr("見つかった問題はありません。"));
+}
+
+TEST_F(CheckProgramTest, ListsEveryKindOfFindingAndSavesNothing) {
+  const fs::path bank = SaveBank("bank.xlsx", FillTroubledBank);
+  const std::string before = ReadAll(bank);
+  const ProgramRun run = Tarquel({"check", "bank.xlsx", "--grade", "4"});
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_THAT(run.out, StartsWith("ミラヴォ 同音・同訓: 問題 31 題（1〜31 行目）"));
+  for (const bankcheck::FindingKind kind : bankcheck::kAllFindingKinds) {
+    if (kind == bankcheck::FindingKind::kNoQuestions ||
+        kind == bankcheck::FindingKind::kNoUnderline) {
+      EXPECT_THAT(run.out, ::testing::Not(HasSubstr(std::string(bankcheck::KindTitle(kind)))));
+      continue;
+    }
+    EXPECT_THAT(run.out, HasSubstr("■ " + std::string(bankcheck::KindTitle(kind))))
+        << bankcheck::KindName(kind);
+  }
+  EXPECT_THAT(run.out, HasSubstr("  33 行目: 32 行目の D 列が空"));
+  EXPECT_THAT(run.out, HasSubstr("  7〜8 行目: 問題文「遠足のヨウイを済ませた。」"));
+  EXPECT_THAT(run.out, HasSubstr("    → "));
+  EXPECT_EQ(ReadAll(bank), before) << "check never saves";
+}
+
+TEST_F(CheckProgramTest, PrintsJsonForTools) {
+  SaveBank("bank.xlsx", FillTroubledBank);
+  const ProgramRun run = Tarquel({"check", "bank.xlsx", "--json"});
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_THAT(run.out,
+              StartsWith("{\"sheet\": \"ミラヴォ 同音・同訓\", \"last_question_row\": 31, "));
+  EXPECT_THAT(run.out, HasSubstr("{\"kind\": \"rows_after_end\", \"title\": "));
+  EXPECT_THAT(run.out, HasSubstr("\"rows\": [33], \"reason\": \"32 行目の D 列が空"));
+  EXPECT_THAT(run.out, HasSubstr("\"kind\": \"open_last_group\", "));
+  EXPECT_THAT(run.out, ::testing::EndsWith("]}\n"));
+  // Without --grade no kanji are looked at.
+  EXPECT_THAT(run.out, ::testing::Not(HasSubstr("kanji_")));
+  const std::size_t count_at = run.out.find("\"finding_count\": ");
+  ASSERT_NE(count_at, std::string::npos);
+  EXPECT_EQ(std::atoi(run.out.c_str() + count_at + 17), Occurrences(run.out, "{\"kind\": "));
+}
+
+TEST_F(CheckProgramTest, ExitStatusSaysWhetherThereIsAnythingToReport) {
+  SaveBank("clean.xlsx", [](host::Worksheet& bank) {
+    tarquel::testing::FillBank(
+        bank, {{"イギ", "イギをとなえる。", "異議"}, {"イギ", "人生のイギを考える。", "意義"}});
+  });
+  SaveBank("empty.xlsx", [](host::Worksheet&) {});
+  {
+    std::ofstream junk(home_ / "junk.xlsx", std::ios::binary);
+    junk << "not a workbook";
+  }
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+  };
+  const std::vector<Case> cases = {
+      {{"check", "clean.xlsx"}, 0, "見つかった問題はありません。"},
+      {{"check", "clean.xlsx", "--json"}, 0, "\"finding_count\": 0, \"findings\": []}"},
+      {{"check", "empty.xlsx"}, 1, "問題が１題もない"},
+      {{"check", "junk.xlsx"}, 3, ""},
+      {{"check", "missing.xlsx"}, 3, ""},
+      {{"check", "clean.xlsx", "--grade", "0"}, 2, ""},
+      {{"check", "clean.xlsx", "--grade", "ten"}, 2, ""},
+      {{"help", "check"}, 0, "tarquel check [BANK] [--grade N] [--json]"},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun run = Tarquel(c.args);
+    EXPECT_EQ(run.status, c.status) << c.args[1] << "\n" << run.out << run.err;
+    EXPECT_THAT(run.out, HasSubstr(c.out)) << c.args[1];
+  }
+}
+
+TEST_F(CheckProgramTest, AWorkbookWithoutABankSheetIsSaidSo) {
+  host::Workbook& book = app_.Workbooks().Add();
+  book.ActiveSheet().SetName("名簿");
+  book.SaveAs((home_ / "other.xlsx").string());
+  const ProgramRun run = Tarquel({"check", "other.xlsx"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.out + run.err, HasSubstr("出題文シートがありません。"));
+}
+
+}  // namespace
+}  // namespace tarquel::app
