@@ -62,6 +62,11 @@ bool CellValue::SameValue(const CellValue& other) const {
   return *this == other;
 }
 
+void HashInto(const RunFont& font, Hasher& hasher) {
+  hasher.Add(uint64_t{font.has_value()});
+  if (font) HashInto(*font, hasher);
+}
+
 void HashInto(const Text& text, Hasher& hasher) {
   const auto& [characters, formatting] = text;
   hasher.Add(characters);

@@ -16,12 +16,38 @@
 
 namespace tarquel::host {
 
+// The font of a run of characters: absent (the cell's font, as a file's run without run
+// properties) or a font. It reads like an optional font; copies share one font, since a
+// workbook's runs repeat the same few fonts tens of thousands of times, and a font is never
+// changed in place, only replaced.
+class RunFont {
+ public:
+  RunFont() = default;
+  RunFont(std::nullopt_t) {}                                                    // NOLINT
+  RunFont(Font font) : font_(std::make_shared<const Font>(std::move(font))) {}  // NOLINT
+  RunFont(const std::optional<Font>& font) {                                    // NOLINT
+    if (font) font_ = std::make_shared<const Font>(*font);
+  }
+
+  bool has_value() const { return font_ != nullptr; }
+  explicit operator bool() const { return has_value(); }
+  const Font& operator*() const { return *font_; }
+  const Font* operator->() const { return font_.get(); }
+  const Font& value_or(const Font& otherwise) const { return font_ ? *font_ : otherwise; }
+
+  bool operator==(const RunFont& other) const {
+    return font_ == other.font_ || (font_ && other.font_ && *font_ == *other.font_);
+  }
+
+ private:
+  std::shared_ptr<const Font> font_;
+};
+
 // A run of characters with a font of its own. Positions count UTF-16 units of the text.
-// An absent font means the cell's font, as a file's run without run properties.
 struct FontRun {
   uint32_t start = 0;
   uint32_t length = 0;
-  std::optional<Font> font;
+  RunFont font;
 
   bool operator==(const FontRun&) const = default;
 };
@@ -76,6 +102,8 @@ struct Text {
 };
 
 class Hasher;
+// Adds the font as an optional font would be.
+void HashInto(const RunFont& font, Hasher& hasher);
 // Adds the text and its formatting to `hasher`; a null and an empty formatting hash alike, as they
 // mean the same. Every field of the formatting types is named, so one added unhashed does not
 // compile.

@@ -593,7 +593,10 @@ void Range::ModifyCellFonts(const std::function<void(host::Font&)>& change) cons
       }
       std::vector<FontRun> runs = cell.value.text().format()->runs;
       for (FontRun& run : runs) {
-        if (run.font) change(*run.font);
+        if (!run.font) continue;
+        host::Font font = *run.font;
+        change(font);
+        run.font = std::move(font);
       }
       cell.value = CellValue(WithRuns(cell.value.text(), std::move(runs)));
     });

@@ -58,11 +58,18 @@ CellTables::CellTables(const Workbook& book, const PackageOrigin* origin, bool k
               origin && origin->has_styles ? &origin->xf_styles : nullptr),
       strings_([this](const Font& font) { return styles_.FontIndexOf(font); }) {}
 
-uint32_t CellTables::SharedStringIndexOf(const Text& text) {
+std::optional<uint32_t> CellTables::SharedStringIndexOf(const Text& text) {
   // The file's texts are taken in with the first text written, as few saves need them.
   if (!file_strings_kept_ && origin_) strings_.KeepFileItems(origin_->shared_strings);
   file_strings_kept_ = true;
-  return static_cast<uint32_t>(strings_.Add(text));
+  if (!KeepsFileStrings()) return static_cast<uint32_t>(strings_.Add(text));
+  const std::optional<std::size_t> index = strings_.Find(text);
+  if (!index) return std::nullopt;
+  return static_cast<uint32_t>(*index);
+}
+
+bool CellTables::KeepsFileStrings() const {
+  return keep_ && origin_ && !origin_->shared_strings_part.empty();
 }
 
 CellTables::Parts CellTables::Finish(const std::vector<const Worksheet*>& copied_sheets) {
@@ -71,15 +78,15 @@ CellTables::Parts CellTables::Finish(const std::vector<const Worksheet*>& copied
   return {FinishStyles(), std::move(shared_strings)};
 }
 
-// The file's part is kept when no text was added; the part is left out when the file had none
-// and no cell needs one.
+// The file's part is kept as it was read (texts it does not hold went into their cells); the
+// part is left out when the file had none and no cell needs one.
 TablePart CellTables::FinishSharedStrings(const std::vector<const Worksheet*>& copied_sheets) {
   const bool had_strings = origin_ && !origin_->shared_strings_part.empty();
   TablePart part;
   part.name = had_strings ? origin_->shared_strings_part : kNewSharedStringsPart;
-  part.copied = keep_ && had_strings && strings_.items().size() == strings_.file_items();
+  part.copied = KeepsFileStrings();
   if (part.copied) return part;
-  if (!had_strings && strings_.items().empty()) return {};
+  if (!had_strings && strings_.size() == 0) return {};
   // The cells of the sheets copied use the table too.
   for (const Worksheet* sheet : copied_sheets) strings_.CountUses(SharedStringCells(*sheet));
   part.bytes = WriteSharedStrings(strings_);

@@ -1,12 +1,13 @@
 // The two tables a package's cells refer to by index: the style sheet (cell formats) and the
 // shared strings (texts). Reading takes them in before the sheets; a save fills them as it writes
 // the sheets, the file's formats and texts keeping the indices they had so that the sheet parts
-// copied as they were read still refer to the right ones, and then keeps each table's part as
-// read when nothing was added to it.
+// copied as they were read still refer to the right ones. The style sheet is kept as read when
+// nothing was added to it; the shared strings are kept as read whenever the file had them.
 #ifndef TARQUEL_HOST_XLSX_CELL_TABLES_H_
 #define TARQUEL_HOST_XLSX_CELL_TABLES_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,12 @@ class CellTables {
 
   // The indices a cell being written refers to.
   uint32_t XfIndexOf(StyleTable::Id id) { return styles_.XfIndexOf(id); }
-  uint32_t SharedStringIndexOf(const Text& text);
+  // The index of `text` in the shared strings, or nullopt when the cell is to hold its text
+  // itself: a save that keeps the file's table as it was read (a part of megabytes, copied
+  // rather than written and compressed anew) writes a text the table does not hold in its cell.
+  std::optional<uint32_t> SharedStringIndexOf(const Text& text);
+  // The fonts of the phonetic guides of texts written in their cells.
+  const StyleFontIndex& StringFontIndex() const { return strings_.font_index(); }
 
   struct Parts {
     TablePart styles;
@@ -58,6 +64,8 @@ class CellTables {
  private:
   TablePart FinishSharedStrings(const std::vector<const Worksheet*>& copied_sheets);
   TablePart FinishStyles();
+  // Whether the save keeps the file's shared strings part as it was read.
+  bool KeepsFileStrings() const;
 
   const PackageOrigin* origin_;
   bool keep_;

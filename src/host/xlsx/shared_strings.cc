@@ -285,11 +285,11 @@ bool SameElement(const pugi::xml_node& a, const pugi::xml_node& b) {
 // times; comparing one with those already read costs a fraction of reading it.
 class RunFonts {
  public:
-  Font Read(const pugi::xml_node& rpr) {
+  RunFont Read(const pugi::xml_node& rpr) {
     for (const auto& [known, font] : known_) {
       if (SameElement(known, rpr)) return font;
     }
-    Font font = ReadFont(rpr, FontElement::kRunProperties);
+    RunFont font = ReadFont(rpr, FontElement::kRunProperties);
     if (known_.size() == kMaxKnown) known_.pop_back();
     known_.emplace(known_.begin(), rpr, font);
     return font;
@@ -297,7 +297,7 @@ class RunFonts {
 
  private:
   static constexpr std::size_t kMaxKnown = 8;
-  std::vector<std::pair<pugi::xml_node, Font>> known_;  // most recently added first
+  std::vector<std::pair<pugi::xml_node, RunFont>> known_;  // most recently added first
 };
 
 Text ParseItem(const pugi::xml_node& item, const std::vector<Font>* style_fonts,
@@ -313,7 +313,7 @@ Text ParseItem(const pugi::xml_node& item, const std::vector<Font>* style_fonts,
   bool has_other = false;
   std::vector<pugi::xml_node> phonetic_nodes;
   pugi::xml_node properties_node;
-  auto add_piece = [&](const pugi::xml_node& t, std::optional<Font> font, bool is_run) {
+  auto add_piece = [&](const pugi::xml_node& t, RunFont font, bool is_run) {
     const std::size_t before = text.size();
     AppendTextOf(t, &text);
     const auto units = static_cast<uint32_t>(Utf16Length(std::string_view(text).substr(before)));
@@ -349,7 +349,7 @@ Text ParseItem(const pugi::xml_node& item, const std::vector<Font>* style_fonts,
         if (part_name == "rPr" && !rpr) rpr = part;
       }
       if (!t) throw BadItem("<r> に <t> がありません。");
-      std::optional<Font> font;
+      RunFont font;
       if (rpr) font = run_fonts.Read(rpr);
       add_piece(t, std::move(font), true);
     } else if (name == "rPh") {
@@ -421,7 +421,7 @@ class ItemWriter {
     const std::size_t total = Utf16Length(text);
     std::size_t unit = 0;  // written so far, in UTF-16 units and in bytes
     std::size_t byte = 0;
-    auto write_to = [&](std::size_t end, const std::optional<Font>& font) {
+    auto write_to = [&](std::size_t end, const RunFont& font) {
       const std::string_view rest = text.substr(byte);
       const std::string_view piece = rest.substr(0, ByteOffsetOfUtf16(rest, end - unit));
       if (piece.empty()) return;
@@ -508,28 +508,31 @@ std::size_t SharedStringTable::Add(const Text& text) {
   const std::size_t at = SlotOf(text, hash);
   if (slots_[at] != 0) return slots_[at] - 1;
   Append(text, hash, at);
-  return items_.size() - 1;
+  return size() - 1;
+}
+
+std::optional<std::size_t> SharedStringTable::Find(const Text& text) {
+  const std::size_t at = SlotOf(text, HashText(text));
+  if (slots_[at] == 0) return std::nullopt;
+  ++uses_;
+  return slots_[at] - 1;
 }
 
 void SharedStringTable::KeepFileItems(const std::vector<Text>& items) {
   // Room for them all at once rather than growing as they come.
   std::size_t size = std::max<std::size_t>(64, slots_.size());
-  while ((items_.size() + items.size() + 1) * 2 > size) size *= 2;
+  while ((items.size() + 1) * 2 > size) size *= 2;
   if (size > slots_.size()) Rehash(size);
-  items_.reserve(items_.size() + items.size());
-  hashes_.reserve(hashes_.size() + items.size());
+  file_ = &items;
+  hashes_.reserve(items.size());
   for (const Text& text : items) {
     const std::size_t hash = HashText(text);
     const std::size_t at = SlotOf(text, hash);
+    hashes_.push_back(hash);
+    ++file_items_;
     // A text the file has twice keeps both places; Add finds the first.
-    if (slots_[at] != 0) {
-      items_.push_back(text);
-      hashes_.push_back(hash);
-    } else {
-      Append(text, hash, at);
-    }
+    if (slots_[at] == 0) slots_[at] = static_cast<uint32_t>(file_items_);
   }
-  file_items_ = items_.size();
 }
 
 void SharedStringTable::Rehash(std::size_t size) {
@@ -546,22 +549,22 @@ void SharedStringTable::Rehash(std::size_t size) {
 
 std::size_t SharedStringTable::SlotOf(const Text& text, std::size_t hash) {
   // Kept at most half full, so that a search meets an empty slot soon.
-  if ((items_.size() + 1) * 2 > slots_.size()) {
+  if ((this->size() + 1) * 2 > slots_.size()) {
     Rehash(std::max<std::size_t>(64, slots_.size() * 2));
   }
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = hash & mask;
   for (; slots_[at] != 0; at = (at + 1) & mask) {
     const std::size_t index = slots_[at] - 1;
-    if (hashes_[index] == hash && SameText(items_[index], text)) return at;
+    if (hashes_[index] == hash && SameText(item(index), text)) return at;
   }
   return at;
 }
 
 void SharedStringTable::Append(const Text& text, std::size_t hash, std::size_t slot) {
-  items_.push_back(text);
+  added_.push_back(text);
   hashes_.push_back(hash);
-  slots_[slot] = static_cast<uint32_t>(items_.size());
+  slots_[slot] = static_cast<uint32_t>(size());
 }
 
 namespace {
@@ -622,16 +625,16 @@ std::string WriteSharedStrings(const SharedStringTable& table) {
   std::string out;
   // Room for the plain items, so that a table of megabytes is not copied as it grows.
   std::size_t size = 256;
-  for (const Text& item : table.items()) size += item.text.size() + 16;
+  for (std::size_t i = 0; i < table.size(); ++i) size += table.item(i).text.size() + 16;
   out.reserve(size);
   out += kXmlDeclaration;
   out += std::string("<sst xmlns=\"") + kMainNamespace + "\" count=\"" +
          std::to_string(table.count_of_uses()) + "\" uniqueCount=\"" +
-         std::to_string(table.items().size()) + "\">";
+         std::to_string(table.size()) + "\">";
   ItemWriter writer(table.font_index(), &out);
-  for (const Text& item : table.items()) {
+  for (std::size_t i = 0; i < table.size(); ++i) {
     out += "<si>";
-    writer.Write(item);
+    writer.Write(table.item(i));
     out += "</si>";
   }
   out += "</sst>";

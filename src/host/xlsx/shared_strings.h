@@ -75,19 +75,27 @@ class SharedStringTable {
 
   // The index of `text` in the table, adding it when it is new. Every call counts as a use.
   std::size_t Add(const Text& text);
+  // The index of a text equal to `text`, counted as a use; nullopt, and no use, when the table
+  // has none.
+  std::optional<std::size_t> Find(const Text& text);
 
   // Starts the table with the items of the table a workbook was read from, each at its index
   // there, so that sheet parts written as they were read still refer to the right texts; what
-  // Add adds comes after them. REQUIRES: nothing has been added yet.
+  // Add adds comes after them. The items are referred to, not copied. REQUIRES: nothing has been
+  // added yet, and `items` outlives the table.
   void KeepFileItems(const std::vector<Text>& items);
   // How many items KeepFileItems kept: when the table has no more, the file's part says it all.
   std::size_t file_items() const { return file_items_; }
   // Counts uses by cells that were not written through Add (parts copied as they were read).
   void CountUses(std::size_t count) { uses_ += count; }
 
-  const std::vector<Text>& items() const { return items_; }
-  // How many times Add was called, with the uses counted by CountUses: the number of cells that
-  // refer to the table.
+  std::size_t size() const { return file_items_ + added_.size(); }
+  // The item at `index`. REQUIRES: index < size().
+  const Text& item(std::size_t index) const {
+    return index < file_items_ ? (*file_)[index] : added_[index - file_items_];
+  }
+  // How many times Add was called, and Find found a text, with the uses counted by CountUses:
+  // the number of cells that refer to the table.
   std::size_t count_of_uses() const { return uses_; }
   const StyleFontIndex& font_index() const { return font_index_; }
 
@@ -99,12 +107,13 @@ class SharedStringTable {
   void Append(const Text& text, std::size_t hash, std::size_t slot);
 
   StyleFontIndex font_index_;
-  std::vector<Text> items_;
+  const std::vector<Text>* file_ = nullptr;  // the file's items, when kept
+  std::vector<Text> added_;                  // after them
   // An open-addressing index: each slot holds an item's index + 1 (0: empty), at the place its
   // hash leads to or the next free one after. A table's texts number in the tens of thousands,
   // and a node per entry would cost more than the texts' own comparisons.
   std::vector<uint32_t> slots_;
-  std::vector<std::size_t> hashes_;  // of items_, by index
+  std::vector<std::size_t> hashes_;  // of the items, by index
   std::size_t uses_ = 0;
   std::size_t file_items_ = 0;
 };

@@ -557,7 +557,12 @@ class CellWriter {
     if (cell.style != StyleTable::kDefault) Attribute("s", context_.xf_index(cell.style));
     const CellValue& value = cell.value;
     const char* type = nullptr;
-    if (value.IsText()) type = cell.formula ? "str" : "s";
+    std::optional<uint32_t> shared_index;
+    if (value.IsText() && !cell.formula) {
+      shared_index = context_.shared_string(value.text());
+      type = shared_index ? "s" : "inlineStr";
+    }
+    if (value.IsText() && cell.formula) type = "str";
     if (value.kind() == ValueKind::kBoolean) type = "b";
     if (value.kind() == ValueKind::kError) type = "e";
     if (type) {
@@ -581,10 +586,14 @@ class CellWriter {
       case ValueKind::kText:
         if (cell.formula) {
           V(value.text().text);
-        } else {
+        } else if (shared_index) {
           out_ += "<v>";
-          Number(context_.shared_string(value.text()));
+          Number(*shared_index);
           out_ += "</v>";
+        } else {
+          out_ += "<is>";
+          WriteStringItem(value.text(), &out_, context_.string_font_index);
+          out_ += "</is>";
         }
         break;
       case ValueKind::kBoolean:

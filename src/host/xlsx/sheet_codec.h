@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "host/page_setup.h"
 #include "host/worksheet.h"
 #include "host/worksheet_storage.h"
+#include "host/xlsx/shared_strings.h"
 #include "host/xlsx/xml_pieces.h"
 
 namespace tarquel::host::xlsx {
@@ -80,12 +82,15 @@ void ReadSheet(std::string_view bytes, const SheetReadContext& context, Workshee
 // How the writer reaches the workbook-wide tables.
 struct SheetWriteContext {
   std::function<uint32_t(StyleTable::Id)> xf_index;
-  std::function<uint32_t(const Text&)> shared_string;
+  // A text's index in the shared strings, or nullopt to write the text in its cell.
+  std::function<std::optional<uint32_t>(const Text&)> shared_string;
   // The relationship id of the sheet's legacy drawing (comments), or "" when it has none.
   std::string legacy_drawing_rid;
   // Whether the sheet's tab is selected: the workbook's active sheet's is. A sheet read from a
   // file keeps what its part said until it becomes or stops being the active sheet.
   bool tab_selected = false;
+  // The fonts of the phonetic guides of texts written in their cells.
+  StyleFontIndex string_font_index;
 };
 
 // The worksheet part of `sheet`, as bytes.

@@ -90,7 +90,7 @@ class SheetPartsWriter {
     SheetWriteContext context{
         [this](StyleTable::Id id) { return tables_.XfIndexOf(id); },
         [this](const Text& text) { return tables_.SharedStringIndexOf(text); }, "",
-        TabSelected(sheet)};
+        TabSelected(sheet), tables_.StringFontIndex()};
     std::string relationships;  // the sheet's, when written anew
     if (comments_kept) {
       KeepComments(sheet, context);

@@ -95,17 +95,22 @@ TEST(KeptIndicesTest, TheSharedStringsKeepTheFilesIndicesAndAddAfterThem) {
   SharedStringTable table;
   table.KeepFileItems(file);
   EXPECT_EQ(table.file_items(), file.size());
-  EXPECT_EQ(table.items().size(), file.size()) << "a text the file has twice keeps both places";
+  EXPECT_EQ(table.size(), file.size()) << "a text the file has twice keeps both places";
   EXPECT_EQ(table.Add(Text("勝")), 2u);
   EXPECT_EQ(table.Add(Text("a")), 0u) << "the first of the equal ones";
   EXPECT_EQ(table.Add(Text("カツ")), 4u) << "the plain text is not the underlined one";
   EXPECT_EQ(table.Add(underlined), 1u);
-  EXPECT_EQ(table.items().size(), table.file_items()) << "nothing added";
+  EXPECT_EQ(table.size(), table.file_items()) << "nothing added";
+  EXPECT_EQ(table.Find(Text("氏名")), std::nullopt) << "not added by looking";
+  EXPECT_EQ(table.Find(underlined), 1u);
   EXPECT_EQ(table.Add(Text("氏名")), 5u);
   EXPECT_EQ(table.Add(Text("氏名")), 5u);
-  EXPECT_EQ(table.items().size(), 6u);
+  EXPECT_EQ(table.Find(Text("氏名")), 5u);
+  EXPECT_EQ(table.size(), 6u);
+  EXPECT_EQ(table.item(1), underlined);
+  EXPECT_EQ(table.item(5), Text("氏名"));
   table.CountUses(10);  // cells of a part copied as it was read
-  EXPECT_EQ(table.count_of_uses(), 16u);
+  EXPECT_EQ(table.count_of_uses(), 18u) << "a text found is a use, one not found is not";
 }
 
 }  // namespace

@@ -34,13 +34,17 @@ class SheetRoundTrip : public testing::HostTest {
     SharedStringTable strings;
     SheetWriteContext write{
         [&](StyleTable::Id id) { return styles.XfIndexOf(id); },
-        [&](const Text& text) { return static_cast<uint32_t>(strings.Add(text)); }, "", true};
+        [&](const Text& text) { return static_cast<uint32_t>(strings.Add(text)); },
+        "",
+        true,
+        {}};
     written_ = WriteSheet(sheet, write);
     pugi::xml_document styles_part;
     styles.Write(styles_part);
     Workbook& book = app_.Workbooks().Add();
     read_styles_ = ReadStyles(Parse(Serialize(styles_part)), book.styles());
-    strings_ = strings.items();
+    strings_.clear();
+    for (std::size_t i = 0; i < strings.size(); ++i) strings_.push_back(strings.item(i));
     Worksheet& copy = book.ActiveSheet();
     ReadSheet(
         Parse(written_),
@@ -127,7 +131,9 @@ TEST_F(SheetRoundTrip, ElementsTheHostDoesNotModelStayInTheirPlace) {
   const std::string written =
       WriteSheet(*sheet_, {[](StyleTable::Id) { return 0u; },
                            [&](const Text& text) { return static_cast<uint32_t>(table.Add(text)); },
-                           "", false});
+                           "",
+                           false,
+                           {}});
   const pugi::xml_document part = Parse(written);
   std::vector<std::string> order;
   for (pugi::xml_node child : part.child("worksheet").children()) order.push_back(child.name());
