@@ -1,5 +1,4 @@
 // tarquel: the question bank workbooks and their tests from the terminal.
-#include <malloc.h>
 #include <unistd.h>
 
 #include <exception>
@@ -9,15 +8,13 @@
 
 #include "host/platform/posix_platform.h"
 #include "tarquel/commands.h"
+#include "tarquel/heap.h"
 #include "tarquel/invocation.h"
 #include "tarquel/terminal.h"
 
 int main(int argc, char** argv) {
   using namespace tarquel::cli;
-  // A command reads a workbook into memory, writes it out and exits: memory freed on the way is
-  // soon needed again, so keep it rather than hand it back to the system and fault it in anew.
-  mallopt(M_TRIM_THRESHOLD, 512 << 20);
-  mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  PrepareHeapForOneCommand();
   const std::vector<std::string> args(argv + 1, argv + argc);
   const Terminal terminal{std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1};
   try {
