@@ -274,6 +274,15 @@ void MainWindow::BindShortcuts() {
 
 void MainWindow::SyncFromHost() {
   BindShortcuts();
+  // The add-in's menu carries its popup's caption while the popup is in the cell menu.
+  QString add_in_title;
+  host::CommandBarControls& cell = session_.app().CommandBars().Item("cell").Controls();
+  for (int index = 1; index <= cell.Count() && add_in_title.isEmpty(); ++index) {
+    if (cell.Item(index).controls_if_popup() != nullptr)
+      add_in_title = Q(cell.Item(index).caption());
+  }
+  add_in_menu_->menuAction()->setVisible(!add_in_title.isEmpty());
+  if (!add_in_title.isEmpty()) add_in_menu_->setTitle(add_in_title);
   host::Workbook* workbook = session_.app().ActiveWorkbook();
   if (workbook == nullptr) {
     tab_sheets_.clear();

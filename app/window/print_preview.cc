@@ -22,7 +22,8 @@ namespace tarquel::window {
 
 namespace {
 
-constexpr int kZooms[] = {50, 75, 100, 150, 200};
+// 0 is the whole page fitted to the view.
+constexpr int kZooms[] = {0, 50, 75, 100, 150, 200};
 
 }  // namespace
 
@@ -49,8 +50,11 @@ PrintPreviewDialog::PrintPreviewDialog(const std::vector<host::Worksheet*>& shee
   page_label_ = new QLabel(this);
   zoom_box_ = new QComboBox(this);
   zoom_box_->setObjectName(QStringLiteral("zoom"));
-  for (const int zoom : kZooms) zoom_box_->addItem(QStringLiteral("%1%").arg(zoom), zoom);
-  zoom_box_->setCurrentIndex(2);
+  for (const int zoom : kZooms) {
+    zoom_box_->addItem(zoom == 0 ? QStringLiteral("ページ全体") : QStringLiteral("%1%").arg(zoom),
+                       zoom);
+  }
+  zoom_box_->setCurrentIndex(0);
   auto* print = new QPushButton(QStringLiteral("印刷(&T)..."), this);
   auto* pdf = new QPushButton(QStringLiteral("PDFで保存(&S)..."), this);
   auto* close = new QPushButton(QStringLiteral("閉じる(&C)"), this);
@@ -63,6 +67,7 @@ PrintPreviewDialog::PrintPreviewDialog(const std::vector<host::Worksheet*>& shee
   bar->addWidget(close);
   layout->addLayout(bar);
   auto* scroll = new QScrollArea(this);
+  scroll_ = scroll;
   scroll->setAlignment(Qt::AlignCenter);
   scroll->setBackgroundRole(QPalette::Dark);
   page_view_ = new QLabel;
@@ -80,15 +85,38 @@ PrintPreviewDialog::PrintPreviewDialog(const std::vector<host::Worksheet*>& shee
   Render();
 }
 
+double PrintPreviewDialog::Resolution() const {
+  constexpr double kScreenDpi = 96;
+  if (zoom_ > 0 || pages_.empty()) return kScreenDpi * (zoom_ > 0 ? zoom_ : 100) / 100.0;
+  // The largest page as rendered last, fitted inside the view with a small margin.
+  double widest = 0;
+  double tallest = 0;
+  for (const QImage& page : pages_) {
+    widest = std::max(widest, page.width() / rendered_dpi_);
+    tallest = std::max(tallest, page.height() / rendered_dpi_);
+  }
+  const QSize view = scroll_->viewport()->size() - QSize(16, 16);
+  if (widest <= 0 || tallest <= 0 || view.isEmpty()) return kScreenDpi;
+  return std::clamp(std::min(view.width() / widest, view.height() / tallest), 10.0, 600.0);
+}
+
 void PrintPreviewDialog::Render() {
+  const double dpi = Resolution();
+  if (!pages_.empty() && dpi == rendered_dpi_) return;
   pages_.clear();
   error_.clear();
   try {
-    pages_ = qtprint::RenderPagesToImages(SheetsToPrint(sheets_), fonts_, 96.0 * zoom_ / 100.0);
+    pages_ = qtprint::RenderPagesToImages(SheetsToPrint(sheets_), fonts_, dpi);
+    rendered_dpi_ = dpi;
   } catch (const print::PrintError& failure) {
     error_ = QString::fromStdString(failure.what());
   }
   ShowPage(std::clamp(current_, 0, std::max(0, page_count() - 1)));
+}
+
+void PrintPreviewDialog::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (zoom_ == 0 && !pages_.empty()) Render();
 }
 
 void PrintPreviewDialog::ShowPage(int index) {
@@ -113,6 +141,8 @@ void PrintPreviewDialog::SetZoom(int percent) {
   zoom_ = percent;
   Render();
 }
+
+double PrintPreviewDialog::resolution() const { return rendered_dpi_; }
 
 void PrintPreviewDialog::PrintOnPrinter() {
   QPrinter printer(QPrinter::HighResolution);

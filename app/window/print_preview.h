@@ -14,6 +14,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace tarquel::host {
 class Platform;
@@ -41,11 +42,20 @@ class PrintPreviewDialog : public QDialog {
   const QString& error() const { return error_; }
 
   void ShowPage(int index);
+  // A zoom in percent of the paper's size, or 0 for the whole page fitted to the view.
   void SetZoom(int percent);
+  // The dots per inch the pages are drawn at now.
+  double resolution() const;
   // Writes the pages to `path` as a PDF document; returns the message for the user.
   QString SaveAsPdf(const std::string& path);
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  // The dots per inch the zoom asks for.
+  double Resolution() const;
+  // Draws the pages again when the resolution they need has changed.
   void Render();
   void PrintOnPrinter();
   void AskAndSavePdf();
@@ -55,8 +65,10 @@ class PrintPreviewDialog : public QDialog {
   host::Platform& platform_;
   std::vector<QImage> pages_;
   int current_ = 0;
-  int zoom_ = 100;
+  int zoom_ = 0;
+  double rendered_dpi_ = 0;
   QString error_;
+  QScrollArea* scroll_ = nullptr;
   QLabel* page_view_ = nullptr;
   QLabel* page_label_ = nullptr;
   QPushButton* previous_ = nullptr;

@@ -291,7 +291,7 @@ void SheetGrid::PaintHeaders(QPainter& painter) {
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     const int top = header_height_ + static_cast<int>(std::lround(row_top_[i] * scale));
     const int bottom = header_height_ + static_cast<int>(std::lround(row_top_[i + 1] * scale));
-    const QRect box(0, top, header_width_ - 1, bottom - top);
+    const QRect box(0, top, header_width_ - 1, std::min(bottom, height) - top);
     if (row_selected(rows_[i])) painter.fillRect(box, kHeaderSelectedFill);
     painter.setPen(kHeaderLine);
     painter.drawLine(0, bottom - 1, header_width_ - 1, bottom - 1);
@@ -301,7 +301,8 @@ void SheetGrid::PaintHeaders(QPainter& painter) {
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     const int left = header_width_ + static_cast<int>(std::lround(column_left_[i] * scale));
     const int right = header_width_ + static_cast<int>(std::lround(column_left_[i + 1] * scale));
-    const QRect box(left, 0, right - left, header_height_ - 1);
+    // The letter of a column cut off at the edge stands in the part that shows.
+    const QRect box(left, 0, std::min(right, width) - left, header_height_ - 1);
     if (column_selected(columns_[i])) painter.fillRect(box, kHeaderSelectedFill);
     painter.setPen(kHeaderLine);
     painter.drawLine(right - 1, 0, right - 1, header_height_ - 1);

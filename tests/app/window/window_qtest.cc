@@ -3,6 +3,8 @@
 // come up.
 #include <QApplication>
 #include <QCheckBox>
+#include <QFormLayout>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +37,7 @@
 #include "model/test_sheet.h"
 #include "paper/print_form.h"
 #include "print/font_catalog.h"
+#include "shell/front_end_queries.h"
 #include "shell/menu.h"
 #include "support/scripted_ui.h"
 #include "testgen/user_form1.h"
@@ -68,6 +72,13 @@ template <typename F>
 bool IsFormDialog(QWidget* widget) {
   auto* dialog = qobject_cast<FormDialog*>(widget);
   return dialog != nullptr && dynamic_cast<F*>(&dialog->form()) != nullptr;
+}
+
+// What an input method sends when the user commits what they composed.
+void CommitInput(QWidget* widget, const QString& text) {
+  QInputMethodEvent commit;
+  commit.setCommitString(text);
+  QCoreApplication::sendEvent(widget, &commit);
 }
 
 bool IsHostMessage(QWidget* widget) {
@@ -417,6 +428,14 @@ TEST_F(WindowTest, TypedValuesAndClearedCellsAreUndone) {
                                       grid().editor()->setText(QStringLiteral("changed"));
                                       QTest::keyClick(grid().editor(), Qt::Key_Return);
                                     }},
+                                   {"input method",
+                                    [&] {
+                                      ClickCell(2, 4);
+                                      CommitInput(&grid(), QStringLiteral("変更"));
+                                      ASSERT_TRUE(grid().editing());
+                                      QTest::keyClick(grid().editor(), Qt::Key_Return);
+                                      EXPECT_EQ(app().ActiveSheet().Cells(2, 4).Text(), "変更");
+                                    }},
                                    {"Delete", [&] {
                                       ClickCell(2, 4);
                                       QTest::keyClick(&grid(), Qt::Key_Delete);
@@ -499,6 +518,108 @@ TEST_F(WindowTest, DialogWidgetsStandWhereTheirControlsSay) {
     Click(dialog, "CommandButton2");
   });
   window_->RunMacro("M_START");
+}
+
+TEST_F(WindowTest, PrintPreviewShowsTheTestPagesAndSavesThemAsPdf) {
+  StartOnSample();
+  MakeTest();
+  const std::optional<shell::GenerationSummary> made =
+      shell::LastGeneration(body(), *app().ActiveWorkbook());
+  ASSERT_TRUE(made.has_value());
+  const fs::path pdf = home_ / "テスト.pdf";
+  int pages = 0;
+  bool previous_enabled_on_first = true;
+  int after_next = -1;
+  QString saved;
+  WhenShown([](QWidget* w) { return w->objectName() == QStringLiteral("printPreview"); },
+            [&](QWidget* widget) {
+              auto* preview = static_cast<PrintPreviewDialog*>(widget);
+              pages = preview->page_count();
+              previous_enabled_on_first =
+                  preview->findChild<QPushButton*>(QStringLiteral("previousPage"))->isEnabled();
+              Click(preview, "nextPage");
+              after_next = preview->current_page();
+              // The whole page fits the view by default; a zoom draws it at that scale.
+              preview->SetZoom(50);
+              EXPECT_DOUBLE_EQ(preview->resolution(), 48);
+              saved = preview->SaveAsPdf(pdf.string());
+              Click(preview, "closePreview");
+            });
+  app().ActiveWindow().PrintPreviewSelectedSheets();
+  EXPECT_EQ(pages, made->pages);
+  EXPECT_FALSE(previous_enabled_on_first);
+  EXPECT_EQ(after_next, made->pages > 1 ? 1 : 0);
+  EXPECT_TRUE(saved.contains(QString::number(made->pages))) << saved.toStdString();
+  std::ifstream file(pdf, std::ios::binary);
+  std::string head(5, '\0');
+  file.read(head.data(), 5);
+  EXPECT_EQ(head, "%PDF-");
+}
+
+TEST_F(WindowTest, PhoneticGuideEditorFromTheShortcutKey) {
+  StartOnSample();
+  host::Worksheet& bank = *app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName);
+  bank.Activate();
+  bank.Cells(4, 5).SetValue(host::CellValue("務める"));
+  window_->SyncFromHost();
+  ClickCell(4, 5);
+  int boxes = 0;
+  WhenShown([](QWidget* w) { return w->objectName() == QStringLiteral("phoneticEditor"); },
+            [&](QWidget* widget) {
+              auto* editor = static_cast<PhoneticEditor*>(widget);
+              boxes = static_cast<int>(editor->readings().size());
+              // Japanese arrives from the input method as committed text.
+              CommitInput(editor->readings().front(), QStringLiteral("つとめる"));
+              editor->accept();
+            });
+  PressKey(Qt::Key_E, Qt::ControlModifier);  // 振り仮名編集
+  EXPECT_EQ(boxes, 1);
+  const std::vector<host::PhoneticRun> runs = bank.Cells(4, 5).PhoneticRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs.front().text, "つとめる");
+  EXPECT_TRUE(bank.Cells(4, 5).PhoneticsVisible());
+}
+
+TEST(PhoneticEditorTest, OneBoxARunAndEmptyReadingsDropTheirRuns) {
+  tarquel::testing::ScriptedUi quiet;
+  host::Application app(quiet);
+  host::Worksheet& sheet = app.Workbooks().Add().ActiveSheet();
+  const struct {
+    const char* name;
+    std::vector<host::PhoneticRun> runs;
+    std::vector<QString> bases;
+    std::vector<QString> typed;  // replaces each box's reading
+    std::vector<host::PhoneticRun> stored;
+  } cases[] = {
+      {"no runs", {}, {"会長役目"}, {"かいちょうやくめ"}, {{0, 4, "かいちょうやくめ"}}},
+      {"two runs",
+       {{0, 2, "かいちょう"}, {2, 4, "やくめ"}},
+       {"会長", "役目"},
+       {"かいちょう", "やくもく"},
+       {{0, 2, "かいちょう"}, {2, 4, "やくもく"}}},
+      {"one emptied",
+       {{0, 2, "かいちょう"}, {2, 4, "やくめ"}},
+       {"会長", "役目"},
+       {"", "やくめ"},
+       {{2, 4, "やくめ"}}},
+  };
+  for (const auto& c : cases) {
+    host::Range cell = sheet.Cells(1, 1);
+    cell.SetValue(host::CellValue("会長役目"));
+    if (!c.runs.empty()) cell.SetPhoneticRuns(c.runs);
+    PhoneticEditor editor(cell, nullptr);
+    ASSERT_EQ(editor.readings().size(), c.bases.size()) << c.name;
+    for (std::size_t i = 0; i < c.bases.size(); ++i) {
+      auto* label =
+          qobject_cast<QLabel*>(static_cast<QFormLayout*>(editor.layout()->itemAt(1)->layout())
+                                    ->labelForField(editor.readings()[i]));
+      ASSERT_NE(label, nullptr) << c.name;
+      EXPECT_EQ(label->text(), c.bases[i]) << c.name;
+      editor.readings()[i]->setText(c.typed[i]);
+    }
+    editor.accept();
+    EXPECT_EQ(cell.PhoneticRuns(), c.stored) << c.name;
+  }
 }
 
 TEST(ShortcutSequenceTest, LettersMapAsTheHostBindsThem) {
