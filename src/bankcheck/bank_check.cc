@@ -303,12 +303,12 @@ void CheckMarks(const RowCells& row, int32_t number, std::vector<Finding>& findi
 
 void CheckHeader(const RowCells& first, std::vector<Finding>& findings) {
   if (!IsHeaderWord(first.sentence) && !IsHeaderWord(first.answer)) return;
-  findings.push_back(
-      {FindingKind::kHeaderRow,
-       {1},
-       "1 行目が見出しのようですが" + Quoted(first.sentence) +
-           "、出題文シートに見出し行はなく、1 行目も問題として出題され数えられます。",
-       "見出しの行を削除して、1 行目から問題を始めて下さい。"});
+  findings.push_back({FindingKind::kHeaderRow,
+                      {1},
+                      "1 行目（" + Quoted(first.sentence) + "・" + Quoted(first.answer) +
+                          "）は見出しのようですが、出題文シートに見出し行はなく、1 "
+                          "行目も問題として出題され数えられます。",
+                      "見出しの行を削除して、1 行目から問題を始めて下さい。"});
 }
 
 void CheckUnderlines(const std::vector<RowCells>& rows, int32_t last,

@@ -25,10 +25,11 @@ const std::unordered_map<std::string, int>& GroupIndex() {
   return index;
 }
 
-// "1 年" for the elementary years, "中学 1 年" for the junior-high groups.
+// "小学 1 年" for the elementary years; the junior-high groups are no school years of their own,
+// so they go by the Kanken level the kanji grade search prints beside them ("中学・漢検 4 級").
 std::string YearName(int group) {
   if (group <= kanjigrade::kLastElementaryGroup) return "小学 " + std::to_string(group) + " 年";
-  return "中学 " + std::to_string(group - kanjigrade::kLastElementaryGroup) + " 年";
+  return "中学・漢検 " + std::to_string(kanjigrade::KankenLevel(group)) + " 級";
 }
 
 }  // namespace

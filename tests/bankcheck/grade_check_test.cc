@@ -64,8 +64,14 @@ TEST(CheckAnswerKanjiTest, NamesEachLaterKanjiWithItsYear) {
   CheckAnswerKanji(3, "勤務握", 4, findings);
   ASSERT_EQ(findings.size(), 1u);
   EXPECT_THAT(findings[0].reason, HasSubstr("「勤」「務」「握」"));
-  EXPECT_THAT(findings[0].reason, HasSubstr("勤は小学 6 年、務は小学 5 年、握は中学 1 年"));
+  EXPECT_THAT(findings[0].reason, HasSubstr("勤は小学 6 年、務は小学 5 年、握は中学・漢検 4 級"));
   EXPECT_THAT(findings[0].reason, HasSubstr("小学 4 年までに"));
+
+  findings.clear();
+  CheckAnswerKanji(3, "握湾", 7, findings);
+  ASSERT_EQ(findings.size(), 1u);
+  EXPECT_THAT(findings[0].reason, HasSubstr("「湾」 は中学・漢検 4 級までに"));
+  EXPECT_THAT(findings[0].reason, HasSubstr("（湾は中学・漢検 3 級）"));
 }
 
 }  // namespace

@@ -1,0 +1,59 @@
+// The bank check on the largest bank a sheet holds: 65,535 questions, every column in use, read
+// from its package as `tarquel check` reads it. The check alone, and with the school-year check
+// of every answer; the findings are counted so that a check that stopped early would show.
+#include <benchmark/benchmark.h>
+
+#include "bankcheck/bank_check.h"
+#include "host/application.h"
+#include "host/workbook.h"
+#include "host/xlsx/xlsx_files.h"
+#include "support/bank_package.h"
+#include "support/quiet_ui.h"
+
+namespace tarquel {
+namespace {
+
+constexpr int kRows = 65535;
+
+struct LoadedBank {
+  QuietUi ui;
+  host::Application app{ui};
+  host::Workbook book{app, "bank.xlsx"};
+  LoadedBank() { host::xlsx::XlsxFiles::ReadPackage(BankPackage(kRows), "bank.xlsx", book); }
+};
+
+LoadedBank& Bank() {
+  static LoadedBank* bank = new LoadedBank;
+  return *bank;
+}
+
+void BM_CheckBank(benchmark::State& state) {
+  host::Worksheet& sheet = Bank().book.SheetAt(1);
+  const bankcheck::CheckOptions options =
+      state.range(0) == 0 ? bankcheck::CheckOptions{} : bankcheck::CheckOptions{.grade = 4};
+  std::size_t findings = 0;
+  for (auto _ : state) {
+    const bankcheck::CheckResult result = bankcheck::CheckBank(sheet, options);
+    findings = result.findings.size();
+    benchmark::DoNotOptimize(findings);
+  }
+  state.counters["rows"] = kRows;
+  state.counters["findings"] = static_cast<double>(findings);
+}
+BENCHMARK(BM_CheckBank)->Arg(0)->Arg(1)->ArgName("grade")->Unit(benchmark::kMillisecond);
+
+// What the command does after start-up: read the package, then check it.
+void BM_ReadAndCheckBank(benchmark::State& state) {
+  const std::string package = BankPackage(kRows);
+  for (auto _ : state) {
+    QuietUi ui;
+    host::Application app(ui);
+    host::Workbook book(app, "bank.xlsx");
+    host::xlsx::XlsxFiles::ReadPackage(package, "bank.xlsx", book);
+    benchmark::DoNotOptimize(bankcheck::CheckBank(book.SheetAt(1)).findings.size());
+  }
+}
+BENCHMARK(BM_ReadAndCheckBank)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tarquel
