@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -47,6 +50,13 @@ Encoding DetectEncoding(std::string_view bytes) {
                         "パス名またはファイル名が無効です。\r\n" + detail);
 }
 
+[[noreturn]] void ThrowTooLarge(const std::string& path, uint64_t size) {
+  ThrowAccessError("設定ファイル " + path + " は大きすぎるため読みません（" + std::to_string(size) +
+                   " バイト、上限 " + std::to_string(kMaxSettingsBytes) +
+                   " バイト）。設定ファイルではないものか、壊れたファイルです。別の場所へ移すか"
+                   "削除すると、設定は既定値から始まります。");
+}
+
 host::Platform& PlatformOf(const SettingsLocation& location) {
   if (location.platform == nullptr) ThrowAccessError("設定ファイルの場所が決まっていません。");
   return *location.platform;
@@ -60,15 +70,20 @@ void EnsureFolder(host::Platform& platform, const std::string& folder) {
   }
 }
 
-// The file's text, or nullopt when there is no file.
+// The file's text, or nullopt when there is no file. A file larger than kMaxSettingsBytes is
+// refused: it is no settings file the program or the add-in wrote.
 std::optional<SettingsText> ReadSettingsText(host::Platform& platform, const std::string& path) {
   if (!platform.FileExists(path)) return std::nullopt;
+  if (const auto stamp = platform.Stamp(path); stamp && stamp->size > kMaxSettingsBytes) {
+    ThrowTooLarge(path, stamp->size);
+  }
   host::PlatformError error;
   std::optional<std::string> bytes = platform.ReadFile(path, &error);
   if (!bytes) {
     if (error.not_found) return std::nullopt;
     ThrowAccessError(error.message);
   }
+  if (bytes->size() > kMaxSettingsBytes) ThrowTooLarge(path, bytes->size());
   SettingsText text;
   text.encoding = DetectEncoding(*bytes);
   if (text.encoding == Encoding::kUtf8WithBom) bytes->erase(0, kUtf8Bom.size());
@@ -127,13 +142,20 @@ std::string ApplySetting(const std::optional<std::string>& content, std::string_
   const std::string prefix = std::string(key) + ":";
   if (!content) return prefix + std::string(stored_value) + std::string(kCrLf);
   std::string before, line, after;
+  // Each part grows at its end, so a file of many lines is rebuilt in time in proportion to its
+  // size. A part that is still empty takes the line as it is, and so drops blank lines at its
+  // start, as the add-in did.
+  auto add = [](std::string& part, const std::string& l) {
+    if (!part.empty()) part += kCrLf;
+    part += l;
+  };
   for (const std::string& l : host::SplitLines(*content)) {
     if (l.starts_with(prefix)) {
       line = prefix + std::string(stored_value);
     } else if (line.empty()) {
-      before = before.empty() ? l : before + std::string(kCrLf) + l;
+      add(before, l);
     } else {
-      after = after.empty() ? l : after + std::string(kCrLf) + l;
+      add(after, l);
     }
   }
   if (line.empty()) line = prefix + std::string(stored_value);
@@ -183,6 +205,23 @@ void ApplyAndWrite(host::Platform& platform, const std::string& path,
   WriteSettingsFile(platform, path, text ? text->encoding : Encoding::kCp932, *content);
 }
 
+// Holds the data folder's lock while the file is read, changed and written, so that two runs
+// (or a run and the add-in's window) changing settings at once each keep the other's change.
+// The folder is locked rather than the file, which may not exist yet and is replaced by every
+// write. A lock that cannot be had in time is reported; a folder that cannot be locked at all
+// is left to the read and the write to say what is wrong.
+std::unique_ptr<host::FileLock> LockForUpdate(host::Platform& platform, const std::string& path) {
+  const std::string folder = path.substr(0, path.rfind('/'));
+  host::PlatformError error;
+  std::unique_ptr<host::FileLock> lock =
+      platform.LockFile(folder, std::chrono::seconds(30), &error);
+  if (lock == nullptr && error.busy) {
+    ThrowAccessError(path + " はほかの実行が書き換え中のため、設定を保存しませんでした。" +
+                     "もう一度実行して下さい。");
+  }
+  return lock;
+}
+
 }  // namespace
 
 std::string MakeSettingsPath(const SettingsLocation& location) {
@@ -219,6 +258,7 @@ void WriteSettings(const SettingsLocation& location, const std::vector<SettingCh
   if (changes.empty()) return;
   const std::string path = MakeSettingsPath(location);
   host::Platform& platform = PlatformOf(location);
+  const std::unique_ptr<host::FileLock> lock = LockForUpdate(platform, path);
   const std::optional<SettingsText> text = ReadSettingsText(platform, path);
   const Encoding encoding = text ? text->encoding : Encoding::kCp932;
   // Every value is encoded before anything is written, so a refused one changes nothing.
@@ -232,6 +272,7 @@ void WriteSettings(const SettingsLocation& location, const std::vector<SettingCh
 void UpdateHistory(const SettingsLocation& location, const std::string& full_name) {
   const std::string path = MakeSettingsPath(location);
   host::Platform& platform = PlatformOf(location);
+  const std::unique_ptr<host::FileLock> lock = LockForUpdate(platform, path);
   const std::optional<SettingsText> text = ReadSettingsText(platform, path);
   const Encoding encoding = text ? text->encoding : Encoding::kCp932;
   // Each entry as the file holds it and as text, read as ReadSetting reads it.

@@ -6,13 +6,17 @@
 // it is valid UTF-8 and holds bytes above ASCII) is read and written as UTF-8, with or without
 // its mark as it came; CP932 text is practically never valid UTF-8.
 //
-// Failures (no documents folder, a folder or file that cannot be made, read or written, a value
-// the file's encoding cannot hold or would read back as other text) throw the host's run-time
-// error and leave the file as it was: writes go to a temporary file beside it that is renamed
-// over it.
+// Changes hold a lock on the data folder from reading the file to writing it, so that runs
+// changing settings at once do not lose each other's changes.
+//
+// Failures (no documents folder, a file larger than kMaxSettingsBytes, a folder or file that cannot
+// be made, read or written, a value the file's encoding cannot hold or would read back as other
+// text) throw the host's run-time error and leave the file as it was: writes go to a temporary file
+// beside it that is renamed over it.
 #ifndef TARQUEL_SETTINGS_SETTINGS_FILE_H_
 #define TARQUEL_SETTINGS_SETTINGS_FILE_H_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +26,10 @@ class Platform;
 }
 
 namespace tarquel::settings {
+
+// The largest settings file read: the program and the add-in write a few dozen short lines, so a
+// larger file is something else, and is refused with a message rather than read.
+inline constexpr uint64_t kMaxSettingsBytes = uint64_t{1} << 20;
 
 // Where the settings live: the data folder's name under the documents folder and the file's
 // name in it (both set at start-up).

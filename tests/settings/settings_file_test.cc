@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -425,6 +427,84 @@ TEST_F(SettingsFileTest, EachFileIsReadInTheEncodingItsBytesShow) {
   // In a file that is neither, only a read of the line that is no CP932 fails, naming it.
   const std::string description = ErrorOf([&] { ReadSetting(location(), "X", ""); });
   EXPECT_NE(description.find(std::string(kPath) + " の 2 行目"), std::string::npos) << description;
+}
+
+// A file of many lines the program does not know is rebuilt around the key in one pass: the
+// rebuild used to join the lines one by one into ever longer strings, so that a file of 2 MB
+// took many seconds. The lines are kept in order, byte for byte.
+TEST_F(SettingsFileTest, AFileOfManyLinesIsRebuiltAroundTheKeyAndKeepsThem) {
+  std::string lines_before, lines_after;
+  for (int i = 0; i < 40000; ++i) {
+    (i % 2 == 0 ? lines_before : lines_after) += "L" + std::to_string(i) + ":value\r\n";
+  }
+  const std::string file = lines_before + "RND:5\r\n" + lines_after;
+  ASSERT_LT(file.size(), kMaxSettingsBytes);
+  struct Case {
+    const char* name;
+    bool remove;
+    std::string written;
+  } cases[] = {
+      {"set", false, lines_before + "RND:9\r\n" + lines_after},
+      {"removed", true, lines_before + lines_after},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GivenFile(file);
+    WriteSetting(location(), "RND", "9", c.remove);
+    EXPECT_EQ(File(), c.written);
+    EXPECT_EQ(ReadSetting(location(), "L39999", ""), "value");
+  }
+}
+
+// A file far larger than any settings file (50 MB of one line, and just over the limit) is
+// refused with its name, its size and the limit, and left as it was, by every reading and
+// writing call; it used to hang the program. One at the limit is read.
+TEST_F(SettingsFileTest, AFileLargerThanTheLimitIsRefusedWithItsSizeAndLeftAsItWas) {
+  struct Case {
+    const char* name;
+    std::string file;
+  } cases[] = {
+      {"50 MB", "RND:5\r\n" + std::string(50 << 20, 'x')},
+      {"one byte over", "RND:5\r\n" + std::string(kMaxSettingsBytes - 6, 'x')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GivenFile(c.file);
+    const std::string size = std::to_string(c.file.size()) + " バイト、上限 " +
+                             std::to_string(kMaxSettingsBytes) + " バイト";
+    for (const std::string& description :
+         {ErrorOf([&] { ReadSetting(location(), "RND", ""); }),
+          ErrorOf([&] { WriteSetting(location(), "RND", "9", false); }),
+          ErrorOf([&] { UpdateHistory(location(), "/home/user/bank.xlsx"); })}) {
+      EXPECT_NE(description.find(kPath), std::string::npos) << description;
+      EXPECT_NE(description.find(size), std::string::npos) << description;
+    }
+    EXPECT_EQ(File(), c.file);
+    EXPECT_EQ(counting_.TakeWrites(), 0);
+  }
+  GivenFile("RND:5\r\n" + std::string(kMaxSettingsBytes - 7, 'x'));
+  EXPECT_EQ(ReadSetting(location(), "RND", ""), "5");
+}
+
+// While another run holds the data folder's lock, a change is refused rather than made from
+// what that run is about to replace, and the file stays as it was.
+TEST_F(SettingsFileTest, AChangeWhileAnotherRunChangesTheFileIsRefused) {
+  GivenFile("RND:5\r\n");
+  SettingsLocation direct{&platform_, "ソルネア保存データ", "ミラヴォ 同音・同訓_設定値.ini"};
+  {
+    const std::unique_ptr<host::FileLock> other =
+        platform_.LockFile(kFolder, std::chrono::milliseconds(0), nullptr);
+    ASSERT_NE(other, nullptr);
+    for (const std::string& description :
+         {ErrorOf([&] { WriteSetting(direct, "RND", "9", false); }),
+          ErrorOf([&] { UpdateHistory(direct, "/home/user/bank.xlsx"); })}) {
+      EXPECT_NE(description.find("ほかの実行が書き換え中"), std::string::npos) << description;
+    }
+    EXPECT_EQ(File(), "RND:5\r\n");
+    EXPECT_EQ(ReadSetting(direct, "RND", ""), "5") << "reading needs no lock";
+  }
+  WriteSetting(direct, "RND", "9", false);
+  EXPECT_EQ(File(), "RND:9\r\n");
 }
 
 }  // namespace

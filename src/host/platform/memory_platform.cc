@@ -146,7 +146,7 @@ std::unique_ptr<FileLock> MemoryPlatform::LockFile(const std::string& path,
     const int errnum = ParentErrno(key);
     refused = ErrnoError("cannot lock", path, errnum != 0 ? errnum : ENOENT);
   } else if (locked_->count(key) != 0) {
-    refused = PlatformError{"cannot lock " + path + ": another run is still using it", false};
+    refused = PlatformError{"cannot lock " + path + ": another run is still using it", false, true};
   }
   if (refused) {
     if (error != nullptr) *error = std::move(*refused);

@@ -26,6 +26,8 @@ struct PlatformError {
   // True when the path, or a folder on the way to it, does not exist (ENOENT), so that callers
   // can tell "absent" from "present but unusable".
   bool not_found = false;
+  // True when a lock could not be had because another run held it all the time waited.
+  bool busy = false;
 };
 
 // The refusal of a write onto something that is not a regular file, worded alike by every

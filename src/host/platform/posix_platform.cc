@@ -400,7 +400,7 @@ std::unique_ptr<FileLock> PosixPlatform::LockFile(const std::string& path,
     }
     if (std::chrono::steady_clock::now() >= deadline) {
       return failed(
-          PlatformError{"cannot lock " + path + ": another run is still using it", false});
+          PlatformError{"cannot lock " + path + ": another run is still using it", false, true});
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }

@@ -285,6 +285,7 @@ TYPED_TEST(PlatformTest, ALockKeepsASecondOneOutUntilReleased) {
     ASSERT_NE(first, nullptr) << error.message;
     EXPECT_EQ(this->platform().LockFile(this->Path(name), milliseconds(0), &error), nullptr);
     EXPECT_EQ(error.message, "cannot lock " + this->Path(name) + ": another run is still using it");
+    EXPECT_TRUE(error.busy);
     first.reset();
     EXPECT_NE(this->platform().LockFile(this->Path(name), milliseconds(0), nullptr), nullptr);
   }
@@ -292,6 +293,7 @@ TYPED_TEST(PlatformTest, ALockKeepsASecondOneOutUntilReleased) {
   EXPECT_EQ(this->platform().LockFile(this->Path("absent"), milliseconds(0), &error), nullptr);
   EXPECT_TRUE(error.not_found);
   EXPECT_THAT(error.message, HasSubstr(this->Path("absent")));
+  EXPECT_FALSE(error.busy);
 }
 
 // A stamp tells one version of a file from the next, and is the same while nothing writes.
