@@ -15,6 +15,8 @@
 #include "host/workbook.h"
 #include "model/test_sheet.h"
 #include "print/font_catalog.h"
+#include "settings/keys.h"
+#include "settings/settings_file.h"
 #include "support/bank_package.h"
 #include "support/started_add_in.h"
 #include "testgen/generate.h"
@@ -83,6 +85,11 @@ void BM_PaintTestSheetScreen(benchmark::State& state) {
   StartedAddIn bench(2000);
   model::Body& body = bench.add_in.body();
   body.use_sheet40 = true;
+  // The test is made from the active sheet's workbook: the bank's, not the blank one start-up
+  // built.
+  bench.bank->Activate();
+  // The test code the dialog would have stored before making the test.
+  settings::WriteSettings(body.Settings(), {{settings::kRandomCode.name, "1234"}});
   if (!testgen::Generate(body, {1, 100000, 80})) {
     state.SkipWithError("no test was made");
     return;
