@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "host/application.h"
 #include "host/host_error.h"
 #include "host/range.h"
 #include "host/workbook.h"
@@ -372,8 +373,8 @@ void SheetGrid::PaintSelection(QPainter& painter) {
 
 void SheetGrid::PaintCommentIndicators(QPainter& painter) {
   if (rows_.empty() || columns_.empty()) return;
-  // The host's setting to show no indicators is the application's; the sheet has none of its
-  // own, so the indicator is shown unless the comment box itself is.
+  // The host's setting: no indicators at all, or the red corner (with the comment on hover).
+  if (sheet_->application().DisplayCommentIndicator() == host::CommentIndicator::kNone) return;
   const auto& comments = sheet_->comments();
   auto it = comments.lower_bound({rows_.front(), 0});
   painter.setPen(Qt::NoPen);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFormLayout>
+#include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -37,6 +39,7 @@
 #include "model/test_sheet.h"
 #include "paper/print_form.h"
 #include "print/font_catalog.h"
+#include "settings/settings_file.h"
 #include "shell/front_end_queries.h"
 #include "shell/menu.h"
 #include "support/scripted_ui.h"
@@ -389,6 +392,8 @@ TEST_F(WindowTest, ClosingWithChangesAsksAndSavesTheFile) {
   reader.SetWorkbookFiles(&files);
   host::Workbook& saved = reader.Workbooks().Open(SamplePath().string());
   EXPECT_EQ(saved.FindSheet(model::kBankSheetBaseName)->Cells(3, 16).Text(), "memo");
+  // The closing event put the workbook at the head of the history.
+  EXPECT_EQ(settings::ReadSetting(body().Settings(), "PATH1", ""), SamplePath().string());
   // No temporary file is left beside it.
   for (const auto& entry : fs::directory_iterator(DataFolder())) {
     EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
@@ -476,6 +481,32 @@ TEST_F(WindowTest, SelectionByMouseAndKeysIsTheHostsSelection) {
        "$A$9:$B$10", "$A$9"},
       {"ctrl home", [&] { QTest::keyClick(&grid(), Qt::Key_Home, Qt::ControlModifier); }, "$A$1",
        "$A$1"},
+      {"row header",
+       [&] {
+         const QRect cell = grid().CellRectInView(5, 1);
+         QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, QPoint(4, cell.center().y()));
+       },
+       "$5:$5", "$A$5"},
+      {"shift row header",
+       [&] {
+         const QRect cell = grid().CellRectInView(7, 1);
+         QTest::mouseClick(grid().viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                           QPoint(4, cell.center().y()));
+       },
+       "$5:$7", "$A$5"},
+      {"column header",
+       [&] {
+         const QRect cell = grid().CellRectInView(1, 3);
+         QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, QPoint(cell.center().x(), 4));
+       },
+       "$C:$C", "$C$1"},
+      {"ctrl column header",
+       [&] {
+         const QRect cell = grid().CellRectInView(1, 5);
+         QTest::mouseClick(grid().viewport(), Qt::LeftButton, Qt::ControlModifier,
+                           QPoint(cell.center().x(), 4));
+       },
+       "$C:$C,$E:$E", "$E$1"},
   };
   for (const Case& c : cases) {
     c.act();
@@ -578,6 +609,30 @@ TEST_F(WindowTest, PhoneticGuideEditorFromTheShortcutKey) {
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs.front().text, "つとめる");
   EXPECT_TRUE(bank.Cells(4, 5).PhoneticsVisible());
+}
+
+TEST_F(WindowTest, CopyAndPasteCarryRunsPhoneticsAndComments) {
+  StartOnSample();
+  host::Worksheet& bank = *app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName);
+  bank.Activate();
+  bank.Cells(4, 5).SetPhoneticRuns({{0, 1, "つと"}});
+  bank.Cells(4, 4).AddComment("メモ");
+  window_->SyncFromHost();
+  ClickCell(4, 4);
+  ClickCell(4, 5, Qt::ShiftModifier);
+  PressKey(Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(app().CutCopyMode());
+  ClickCell(30, 4);
+  PressKey(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(bank.Cells(30, 4).Value(), bank.Cells(4, 4).Value());  // with its underlined run
+  EXPECT_EQ(bank.Cells(30, 5).PhoneticRuns(), bank.Cells(4, 5).PhoneticRuns());
+  ASSERT_TRUE(bank.Cells(30, 4).Comment().has_value());
+  EXPECT_EQ(bank.Cells(30, 4).Comment()->Text(), "メモ");
+  // The comment shows when the pointer rests on its cell.
+  const QPoint at = CenterOf(30, 4);
+  QHelpEvent hover(QEvent::ToolTip, at, grid().viewport()->mapToGlobal(at));
+  QCoreApplication::sendEvent(grid().viewport(), &hover);
+  EXPECT_EQ(QToolTip::text(), QStringLiteral("メモ"));
 }
 
 TEST(PhoneticEditorTest, OneBoxARunAndEmptyReadingsDropTheirRuns) {
