@@ -210,6 +210,38 @@ std::string ArchiveErrorText(zip_t* archive) {
   return text;
 }
 
+// Inflates entry `index` without keeping its bytes and refuses it, as Read does, when the data
+// cannot be inflated, fails its CRC (libzip checks it at the end of the data of an entry read
+// uncompressed, stored or deflated) or is longer or shorter than announced. An entry of a method
+// that cannot be read is carried as it is and not checked.
+void CheckEntryData(zip_t* archive, uint64_t index, const EntryInfo& info,
+                    const std::string& file) {
+  if (info.method != ZIP_CM_STORE && info.method != ZIP_CM_DEFLATE) return;
+  const std::string where = EntryOf(file, info.name);
+  FilePtr data(zip_fopen_index(archive, index, 0));
+  if (data == nullptr) Refuse(where + "を読めません（" + ArchiveErrorText(archive) + "）。");
+  std::vector<char> chunk(kChunk);
+  uint64_t total = 0;
+  for (;;) {
+    const uint64_t wanted = std::min<uint64_t>(chunk.size(), info.size + 1 - total);
+    const zip_int64_t got = zip_fread(data.get(), chunk.data(), wanted);
+    if (got < 0) {
+      Refuse(where + "は壊れていて展開できません（" +
+             std::string(zip_error_strerror(zip_file_get_error(data.get()))) + "）。");
+    }
+    if (got == 0) break;
+    total += static_cast<uint64_t>(got);
+    if (total > info.size) {
+      Refuse(where + "は壊れています（展開すると記録された " + std::to_string(info.size) +
+             " バイトより大きくなります）。");
+    }
+  }
+  if (total != info.size) {
+    Refuse(where + "は壊れています（展開すると " + std::to_string(total) +
+           " バイトで、記録された " + std::to_string(info.size) + " バイトより小さくなります）。");
+  }
+}
+
 }  // namespace
 
 FileKind SniffFileKind(std::string_view first_bytes) {
@@ -460,6 +492,12 @@ PackageReader PackageReader::Open(std::string bytes, const std::string& name,
     state->entries.push_back(
         EntryInfo{entry, stat.comp_method, stat.crc, stat.size, stat.comp_size});
     state->index.emplace(entry, static_cast<uint64_t>(i));
+  }
+  // Every entry's data is checked now, those the workbook reader never parses too: a damaged
+  // part kept as it is would otherwise be copied into the next save unreported, or, stored,
+  // fail that save after the command had reported its work done.
+  for (uint64_t index = 0; index < state->entries.size(); ++index) {
+    CheckEntryData(state->archive, index, state->entries[index], file);
   }
   return PackageReader(std::move(state));
 }

@@ -82,7 +82,10 @@ class PackageReader {
   // password-protected or legacy workbook is and how to save it as .xlsx), when the archive is
   // truncated or inconsistent, when an entry name is empty, absolute, has a "." or ".." segment or
   // an empty one, contains a backslash or NUL or is not valid UTF-8, when two names are equal
-  // ignoring ASCII case, when an entry is encrypted, or when the entries announced break `limits`.
+  // ignoring ASCII case, when an entry is encrypted, when the entries announced break `limits`,
+  // or when the data of any entry, read by the workbook or only kept, fails as Read would fail
+  // it (it cannot be inflated, fails its CRC or is not as long as announced): every entry
+  // stored or deflated is inflated once to check it.
   static PackageReader Open(std::string bytes, const std::string& name,
                             const PackageLimits& limits = {});
 
