@@ -270,12 +270,16 @@ void CheckMarks(const RowCells& row, int32_t number, std::vector<Finding>& findi
                             "印を F 列から空けずに詰めて下さい。"});
       }
     } else if (!IsReadMark(mark) && LooksLikeMark(mark)) {
-      findings.push_back({FindingKind::kUnreadAttemptMark,
-                          {number},
-                          Column(column) + "の" + Quoted(mark) +
-                              "は印として読まれません（読まれるのは X・S・E・除・止・修・外 "
-                              "だけで、空白が付くと別の文字です）。",
-                          Quoted(Trim(mark)) + "を「X」など正しい印だけに書き直して下さい。"});
+      const std::string_view trimmed = Trim(mark);
+      findings.push_back(
+          {FindingKind::kUnreadAttemptMark,
+           {number},
+           Column(column) + "の" + Quoted(mark) +
+               "は印として読まれません（読まれるのは X・S・E・除・止・修・外 だけで、空白の付いた"
+               "ものや × は別の文字です）。",
+           trimmed != mark && IsReadMark(trimmed)
+               ? "空白を消して" + Quoted(trimmed) + "とだけ書いて下さい。"
+               : std::string("間違いの印は「X」と書いて下さい。")});
     }
   }
   if (!row.must.empty() && row.must != model::kMustAppearMark) {

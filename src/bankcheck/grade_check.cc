@@ -58,16 +58,16 @@ void CheckAnswerKanji(int32_t row, std::string_view answer, int grade,
   if (!later.empty()) {
     findings.push_back({FindingKind::kKanjiAboveGrade,
                         {row},
-                        "答え「" + answer_text + "」の " + later + " は" + YearName(grade) +
+                        "答え「" + answer_text + "」の" + later + "は" + YearName(grade) +
                             "までに習わない漢字です（" + later_years + "）。",
                         "この学年向けのテストなら、問題を外すか答えを見直して下さい。"});
   }
   if (!untabled.empty()) {
-    findings.push_back({FindingKind::kKanjiInNoTable,
-                        {row},
-                        "答え「" + answer_text + "」の " + untabled +
-                            " は学年別の漢字表（常用漢字）にありません。",
-                        "字が正しいか（異体字や似た字でないか）確かめて下さい。"});
+    findings.push_back(
+        {FindingKind::kKanjiInNoTable,
+         {row},
+         "答え「" + answer_text + "」の" + untabled + "は学年別の漢字表（常用漢字）にありません。",
+         "字が正しいか（異体字や似た字でないか）確かめて下さい。"});
   }
 }
 

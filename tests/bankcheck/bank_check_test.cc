@@ -298,6 +298,17 @@ TEST_F(BankCheckTest, ReasonsNameTheRowsAndMarksInvolved) {
   }
 }
 
+TEST_F(BankCheckTest, AnUnreadMarkSaysHowToWriteIt) {
+  std::vector<BankRow> rows = CleanBank();
+  rows[0].attempts = {"除　"};
+  rows[1].attempts = {"✕"};
+  testing::FillBank(*sheet_, rows);
+  std::vector<std::string> actions;
+  for (const Finding& finding : CheckBank(*sheet_).findings) actions.push_back(finding.action);
+  EXPECT_THAT(actions, ElementsAre("空白を消して「除」とだけ書いて下さい。",
+                                   "間違いの印は「X」と書いて下さい。"));
+}
+
 TEST_F(BankCheckTest, KanjiAreCheckedOnlyWithASchoolYear) {
   std::vector<BankRow> rows = CleanBank();
   rows[0].answer = "岡";

@@ -70,7 +70,7 @@ TEST(CheckAnswerKanjiTest, NamesEachLaterKanjiWithItsYear) {
   findings.clear();
   CheckAnswerKanji(3, "握湾", 7, findings);
   ASSERT_EQ(findings.size(), 1u);
-  EXPECT_THAT(findings[0].reason, HasSubstr("「湾」 は中学・漢検 4 級までに"));
+  EXPECT_THAT(findings[0].reason, HasSubstr("の「湾」は中学・漢検 4 級までに"));
   EXPECT_THAT(findings[0].reason, HasSubstr("（湾は中学・漢検 3 級）"));
 }
 
