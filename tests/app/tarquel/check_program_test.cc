@@ -25,6 +25,7 @@
 #include "host/xlsx/xlsx_files.h"
 #include "support/bank_builder.h"
 #include "support/scripted_ui.h"
+#include "tarquel/invocation.h"
 
 extern char** environ;
 
@@ -143,6 +144,25 @@ void FillTroubledBank(host::Worksheet& bank) {
   tarquel::testing::FillBank(bank, rows);
   bank.Cells(2, 16).SetValue(host::CellValue("必出"));
   bank.Cells(33, 4).SetValue(host::CellValue("下に離れた問題。"));
+}
+
+TEST(CheckArgumentsTest, TakesABankOrTheSampleASchoolYearAndJson) {
+  const cli::Invocation plain = cli::ParseArguments({"check", "bank.xlsx"});
+  EXPECT_EQ(plain.command, cli::Command::kCheck);
+  EXPECT_EQ(plain.bank, "bank.xlsx");
+  EXPECT_EQ(plain.grade, std::nullopt);
+  EXPECT_FALSE(plain.json);
+  const cli::Invocation full = cli::ParseArguments({"check", "--sample", "--grade=9", "--json"});
+  EXPECT_TRUE(full.sample);
+  EXPECT_EQ(full.grade, 9);
+  EXPECT_TRUE(full.json);
+  for (const char* grade : {"0", "10", "4年", "", "-1"}) {
+    EXPECT_THROW(cli::ParseArguments({"check", "bank.xlsx", "--grade", grade}), cli::UsageError)
+        << grade;
+  }
+  EXPECT_THROW(cli::ParseArguments({"check", "bank.xlsx", "-o", "out.xlsx"}), cli::UsageError)
+      << "check saves nothing, so it has nowhere to save to";
+  EXPECT_THAT(cli::OverviewHelp(), HasSubstr("  check "));
 }
 
 TEST_F(CheckProgramTest, TheSampleBankHasNothingToReport) {
