@@ -162,6 +162,38 @@ void FormDialog::Build() {
     widgets_[control] = widget;
     controls_[widget] = control;
   }
+  AddCaptionsForUnlabelledBoxes();
+}
+
+void FormDialog::AddCaptionsForUnlabelledBoxes() {
+  for (host::Control* control : form_.controls()) {
+    if (control->kind() != host::ControlKind::kTextBox || control->tooltip().empty()) continue;
+    const host::Geometry& box = control->geometry();
+    const bool labelled = std::any_of(
+        form_.controls().begin(), form_.controls().end(), [&](const host::Control* other) {
+          if (other->kind() != host::ControlKind::kLabel) return false;
+          if (other->container() != control->container() ||
+              other->container_page() != control->container_page()) {
+            return false;
+          }
+          const host::Geometry& g = other->geometry();
+          return g.left < box.left && g.top < box.top + box.height && box.top < g.top + g.height;
+        });
+    if (labelled) continue;
+    // A box with no label beside it says what it holds by its tool tip, in front of it, as the
+    // picture it stands on would show.
+    const int right = TwipsToPixels(box.left, dpi_) - 6;
+    const int left = std::max(4, right - 220);
+    if (right - left < 40) continue;
+    auto* caption = new QLabel(ParentFor(*control));
+    caption->setObjectName(Q(control->name()) + QStringLiteral("Caption"));
+    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    caption->setGeometry(left, TwipsToPixels(box.top, dpi_), right - left,
+                         TwipsToPixels(box.height, dpi_));
+    caption->setText(
+        caption->fontMetrics().elidedText(Q(control->tooltip()), Qt::ElideRight, right - left));
+    captions_[control] = caption;
+  }
 }
 
 void FormDialog::Refresh() {
@@ -219,6 +251,10 @@ void FormDialog::Refresh() {
         break;
       }
     }
+  }
+  for (const auto& [control, caption] : captions_) {
+    caption->setVisible(control->visible());
+    caption->setEnabled(control->enabled());
   }
   acting_ = false;
   if (!form_.shown()) {

@@ -17,6 +17,7 @@
 #include "host/forms/controls.h"
 #include "host/forms/form.h"
 
+class QLabel;
 class QTabWidget;
 
 namespace tarquel::window {
@@ -47,6 +48,8 @@ class FormDialog : public QDialog {
 
  private:
   void Build();
+  // Text boxes that have a tool tip but no label beside them get their tip as a caption.
+  void AddCaptionsForUnlabelledBoxes();
   QWidget* ParentFor(const host::Control& control);
   // Runs one user action, then refreshes.
   void Act(const std::function<void()>& action);
@@ -62,6 +65,7 @@ class FormDialog : public QDialog {
   std::map<const host::Control*, QWidget*> widgets_;
   std::map<QWidget*, host::Control*> controls_;
   std::map<const host::MultiPage*, QTabWidget*> tabs_;
+  std::map<const host::Control*, QLabel*> captions_;
   bool acting_ = false;
   bool syncing_focus_ = false;
   std::exception_ptr error_;

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -609,6 +610,50 @@ TEST_F(WindowTest, PhoneticGuideEditorFromTheShortcutKey) {
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs.front().text, "つとめる");
   EXPECT_TRUE(bank.Cells(4, 5).PhoneticsVisible());
+}
+
+TEST_F(WindowTest, PaperDialogPagesAreTabsWithTheirBoxes) {
+  StartOnSample();
+  MakeTest();
+  const bool on40 = body().use_sheet40;  // the sheet MakeTest made
+  int tabs = 0;
+  int shown_page = -1;
+  int page_after_click = -1;
+  bool other_enabled = true;
+  std::string caption_text;
+  bool box_on_its_page = false;
+  std::string tooltip;
+  WhenShown(IsFormDialog<paper::PrintForm>, [&](QWidget* widget) {
+    auto* dialog = static_cast<FormDialog*>(widget);
+    auto& form = static_cast<paper::PrintForm&>(dialog->form());
+    auto* pages = dialog->findChild<QTabWidget*>(QStringLiteral("MultiPage1"));
+    ASSERT_NE(pages, nullptr);
+    tabs = pages->count();
+    shown_page = pages->currentIndex();
+    // The box of the 20 sheet's question row sits on that page's tab.
+    box_on_its_page = dialog->WidgetFor(form.TextBox9)->parentWidget() == pages->widget(1);
+    tooltip = dialog->WidgetFor(form.TextBox9)->toolTip().toStdString();
+    // With no label beside it, the box shows its tip in front of it.
+    auto* caption = dialog->findChild<QLabel*>(QStringLiteral("TextBox9Caption"));
+    ASSERT_NE(caption, nullptr);
+    caption_text = caption->text().toStdString();
+    // Only the test sheet made has its page: the other tab is greyed, and clicking it changes
+    // nothing.
+    const int other = shown_page == 0 ? 1 : 0;
+    other_enabled = pages->isTabEnabled(other);
+    QTabBar* bar = pages->findChild<QTabBar*>();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(other).center());
+    page_after_click = form.MultiPage1.value();
+    Click(dialog, "CommandButton3");  // 保存せずに閉じる
+  });
+  PressKey(Qt::Key_P, Qt::ControlModifier);  // 用紙調整
+  EXPECT_EQ(tabs, 2);
+  EXPECT_EQ(shown_page, on40 ? paper::PrintForm::kPage40 : paper::PrintForm::kPage20);
+  EXPECT_FALSE(other_enabled);
+  EXPECT_EQ(page_after_click, shown_page);
+  EXPECT_TRUE(box_on_its_page);
+  EXPECT_NE(tooltip.find("問題文の行の高さ"), std::string::npos) << tooltip;
+  EXPECT_EQ(caption_text, tooltip);
 }
 
 TEST_F(WindowTest, CopyAndPasteCarryRunsPhoneticsAndComments) {
