@@ -146,6 +146,25 @@ void MainWindow::BuildMenus() {
   edit->addAction(QStringLiteral("数式と値のクリア(&N)"), this,
                   [this] { grid_->ClearSelection(); });
 
+  // The open workbooks, to bring one to the front.
+  QMenu* books = menuBar()->addMenu(QStringLiteral("ウィンドウ(&W)"));
+  books->setObjectName(QStringLiteral("workbooksMenu"));
+  connect(books, &QMenu::aboutToShow, this, [this, books] {
+    books->clear();
+    host::Application& app = session_.app();
+    for (int index = 1; index <= app.Workbooks().Count(); ++index) {
+      host::Workbook* workbook = &app.Workbooks().Item(index);
+      QAction* action = books->addAction(Q(workbook->Name()));
+      action->setCheckable(true);
+      action->setChecked(workbook == app.ActiveWorkbook());
+      connect(action, &QAction::triggered, this, [this, workbook] {
+        if (grid_->editing()) grid_->CommitEdit();
+        workbook->Activate();
+        SyncFromHost();
+      });
+    }
+  });
+
   // The add-in's popup, rebuilt from the command bar whenever it opens: the add-in may have
   // taken it away or put it back meanwhile.
   add_in_menu_ = menuBar()->addMenu(QStringLiteral("アドイン(&D)"));

@@ -54,11 +54,17 @@ QString QtFilter(const std::vector<host::FileFilter>& filters) {
 QtUi::QtUi(print::FontCatalog& fonts, host::Platform& platform)
     : fonts_(fonts), platform_(platform) {}
 
+QWidget* QtUi::DialogParent() const {
+  // Over the dialog that is open, so that a message from its handler is not hidden behind it.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return parent_;
+}
+
 host::MessageAnswer QtUi::MessageBox(host::MessageKind kind, const std::string& prompt,
                                      host::MessageButtons buttons,
                                      const std::optional<std::string>& caption) {
   QMessageBox box(IconFor(kind), QString::fromStdString(caption.value_or(kHostTitle)),
-                  PromptText(prompt), QMessageBox::NoButton, parent_);
+                  PromptText(prompt), QMessageBox::NoButton, DialogParent());
   box.setObjectName(QStringLiteral("hostMessage"));
   QPushButton* yes = nullptr;
   if (buttons == host::MessageButtons::kYesNo) {
@@ -85,20 +91,20 @@ std::string QtUi::GetOpenFilename(const std::vector<host::FileFilter>& filters) 
     start_file_pending_ = false;
     return *std::exchange(start_file_, std::nullopt);
   }
-  const QString path = QFileDialog::getOpenFileName(parent_, QStringLiteral("ファイルを開く"),
-                                                    QString(), QtFilter(filters));
+  const QString path = QFileDialog::getOpenFileName(
+      DialogParent(), QStringLiteral("ファイルを開く"), QString(), QtFilter(filters));
   return path.isEmpty() ? std::string("False") : path.toStdString();
 }
 
 void QtUi::PlaySound(host::SystemSound) { QApplication::beep(); }
 
 void QtUi::EditPhonetics(host::Range& selection) {
-  PhoneticEditor editor(selection, parent_);
+  PhoneticEditor editor(selection, DialogParent());
   if (editor.exec() == QDialog::Accepted && after_action_) after_action_();
 }
 
 void QtUi::PrintPreview(const std::vector<host::Worksheet*>& sheets) {
-  PrintPreviewDialog preview(sheets, fonts_, platform_, parent_);
+  PrintPreviewDialog preview(sheets, fonts_, platform_, DialogParent());
   preview.exec();
 }
 
@@ -112,7 +118,7 @@ void QtUi::ShowModal(host::Form& form) {
     start_file_pending_ = false;
     if (!form.shown()) return;
   }
-  FormDialog dialog(form, parent_, after_action_);
+  FormDialog dialog(form, DialogParent(), after_action_);
   if (form.shown()) dialog.exec();
   if (dialog.error()) std::rethrow_exception(dialog.error());
 }

@@ -56,6 +56,9 @@ class QtUi : public host::Ui {
   void ShowModal(host::Form& form) override;
 
  private:
+  // The window a dialog or message is shown over: the modal dialog on top, else the window.
+  QWidget* DialogParent() const;
+
   print::FontCatalog& fonts_;
   host::Platform& platform_;
   QWidget* parent_ = nullptr;

@@ -1,5 +1,7 @@
 #include "window/session.h"
 
+#include <exception>
+
 #include "host/workbook.h"
 #include "host/xlsx/fingerprint.h"
 #include "macros/data_workbook_macros.h"
@@ -42,12 +44,20 @@ void WindowSession::Save(host::Workbook& workbook, const std::string& path) {
 }
 
 void WindowSession::Close(host::Workbook& workbook) {
+  // A closing event that fails (a history the settings file cannot take) does not keep the
+  // workbook open; its error comes after.
+  std::exception_ptr failure;
   if (app_.Workbooks().Count() == 1) {
     workbook.Activate();
-    app::WorkbookBeforeClose(add_in_);
+    try {
+      app::WorkbookBeforeClose(add_in_);
+    } catch (...) {
+      failure = std::current_exception();
+    }
   }
   saved_.erase(&workbook);
   app_.Workbooks().Close(workbook);
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace tarquel::window

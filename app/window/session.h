@@ -46,7 +46,8 @@ class WindowSession {
   // host error when it cannot be written; the old file is left as it was then.
   void Save(host::Workbook& workbook, const std::string& path = "");
   // Closes `workbook` without asking. When it is the last one open, the closing event runs
-  // first with it active (the add-in records it in its history and takes its menu away).
+  // first with it active (the add-in records it in its history and takes its menu away); a
+  // host error from it passes on once the workbook is closed.
   void Close(host::Workbook& workbook);
 
  private:

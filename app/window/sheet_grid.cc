@@ -804,9 +804,23 @@ void SheetGrid::PasteAtSelection() {
   emit CellsChanged();
 }
 
+bool SheetGrid::StillOpen(const host::Worksheet* sheet) const {
+  if (sheet_ == nullptr) return false;
+  host::Application& app = sheet_->application();
+  for (int book = 1; book <= app.Workbooks().Count(); ++book) {
+    const host::Workbook& workbook = app.Workbooks().Item(book);
+    for (int index = 1; index <= workbook.SheetCount(); ++index) {
+      if (&workbook.SheetAt(index) == sheet) return true;
+    }
+  }
+  return false;
+}
+
 void SheetGrid::Undo() {
-  if (undo_.empty()) return;
   if (editing()) CancelEdit();
+  // Edits of a workbook closed since are gone with it.
+  while (!undo_.empty() && !StillOpen(undo_.back().sheet)) undo_.pop_back();
+  if (undo_.empty()) return;
   UndoStep step = std::move(undo_.back());
   undo_.pop_back();
   try {

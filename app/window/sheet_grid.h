@@ -135,6 +135,8 @@ class SheetGrid : public QAbstractScrollArea {
   void PaintCommentIndicators(QPainter& painter);
   std::pair<int32_t, int32_t> LastUsedCell() const;
   void Record(UndoStep step);
+  // Whether `sheet` belongs to a workbook of the shown sheet's application still open.
+  bool StillOpen(const host::Worksheet* sheet) const;
 
   print::FontCatalog& fonts_;
   host::Worksheet* sheet_ = nullptr;
