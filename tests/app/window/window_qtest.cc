@@ -656,6 +656,64 @@ TEST_F(WindowTest, PaperDialogPagesAreTabsWithTheirBoxes) {
   EXPECT_EQ(caption_text, tooltip);
 }
 
+TEST_F(WindowTest, TabAndShiftTabFollowTheDialogsTabOrder) {
+  StartOnSample();
+  app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName)->Activate();
+  app().Range("D1:D12").Select();
+  window_->SyncFromHost();
+  std::vector<std::string> forwards;
+  std::vector<std::string> backwards;
+  bool cd2_enabled = true;
+  WhenShown(IsFormDialog<kanjigrade::Form1>, [&](QWidget* widget) {
+    auto* dialog = static_cast<FormDialog*>(widget);
+    host::Form& form = dialog->form();
+    cd2_enabled = dialog->findChild<QPushButton*>(QStringLiteral("CD2"))->isEnabled();
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+      QTest::keyClick(dialog->WidgetFor(*form.focused()), key, modifiers);
+      return form.focused()->name();
+    };
+    forwards.push_back(form.focused()->name());
+    for (int i = 0; i < 4; ++i) forwards.push_back(press(Qt::Key_Tab, {}));
+    for (int i = 0; i < 2; ++i) backwards.push_back(press(Qt::Key_Backtab, Qt::ShiftModifier));
+    // Qt's focus follows the form's.
+    EXPECT_EQ(dialog->focusWidget(), dialog->WidgetFor(*form.focused()));
+    Click(dialog, "Command1");
+  });
+  PressKey(Qt::Key_Z, Qt::ControlModifier);  // 漢字の学年検索
+  // CD2 is greyed until the other list has been shown, so the keys pass over it.
+  EXPECT_FALSE(cd2_enabled);
+  EXPECT_EQ(forwards, (std::vector<std::string>{"Command1", "Text1", "CD1", "Command1", "Text1"}));
+  EXPECT_EQ(backwards, (std::vector<std::string>{"Command1", "CD1"}));
+}
+
+TEST_F(WindowTest, AClosedWorkbookIsOfferedFromTheHistoryAtTheNextStart) {
+  StartOnSample();
+  EXPECT_TRUE(window_->close());  // nothing changed: no question
+  // The next run of the window, as the same user.
+  window_.reset();
+  session_.reset();
+  ui_ = std::make_unique<QtUi>(Fonts(), platform_);
+  session_ = std::make_unique<WindowSession>(*ui_, platform_);
+  window_ = std::make_unique<MainWindow>(*session_, *ui_, Fonts());
+  window_->show();
+  bool enabled = false;
+  std::string caption;
+  std::string tooltip;
+  WhenShown(IsFormDialog<datafiles::FILE_Sentaku>, [&](QWidget* dialog) {
+    auto* first = dialog->findChild<QPushButton*>(QStringLiteral("CMD(0)"));
+    enabled = first->isEnabled();
+    caption = first->text().toStdString();
+    tooltip = first->toolTip().toStdString();
+    QTest::mouseClick(first, Qt::LeftButton);
+  });
+  window_->Start();
+  EXPECT_TRUE(enabled);
+  EXPECT_EQ(caption, datafiles::kSampleFileName);
+  EXPECT_EQ(tooltip, SamplePath().string());
+  ASSERT_NE(app().ActiveWorkbook(), nullptr);
+  EXPECT_EQ(app().ActiveWorkbook()->FullName(), SamplePath().string());
+}
+
 TEST_F(WindowTest, CopyAndPasteCarryRunsPhoneticsAndComments) {
   StartOnSample();
   host::Worksheet& bank = *app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName);
