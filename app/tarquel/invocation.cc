@@ -34,6 +34,29 @@ Apply Store(std::optional<std::string> Invocation::*field) {
   return [field](Invocation& inv, const std::string& value) { inv.*field = value; };
 }
 
+// The largest whole number a box of the dialogs takes; a longer run of digits would be refused
+// there as "not a whole number of at least 1", which is not what is wrong with it.
+constexpr std::string_view kLargestNumber = "2147483647";
+
+// Stores a number typed into a dialog's box, refusing one too large for any box to take.
+Apply StoreNumber(std::optional<std::string> Invocation::*field, const char* option) {
+  return [field, option](Invocation& inv, const std::string& value) {
+    std::string_view digits = value;
+    while (!digits.empty() && digits.front() == ' ') digits.remove_prefix(1);
+    while (!digits.empty() && digits.back() == ' ') digits.remove_suffix(1);
+    if (digits.starts_with('+')) digits.remove_prefix(1);
+    while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
+    const bool whole =
+        !digits.empty() && std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; });
+    if (whole && (digits.size() > kLargestNumber.size() ||
+                  (digits.size() == kLargestNumber.size() && digits > kLargestNumber))) {
+      throw UsageError(std::string(option) + " " + value +
+                       " is too large: the number can be at most " + std::string(kLargestNumber));
+    }
+    inv.*field = value;
+  };
+}
+
 Apply Flag(std::optional<bool> Invocation::*field, bool on) {
   return [field, on](Invocation& inv, const std::string&) { inv.*field = on; };
 }
@@ -96,11 +119,11 @@ const std::vector<CommandSpec>& Commands() {
            if (dash == std::string::npos) {
              throw UsageError("--range takes FIRST-LAST, such as 1-40, not \"" + value + "\"");
            }
-           inv.first_group = value.substr(0, dash);
-           inv.last_group = value.substr(dash + 1);
+           StoreNumber(&Invocation::first_group, "--range")(inv, value.substr(0, dash));
+           StoreNumber(&Invocation::last_group, "--range")(inv, value.substr(dash + 1));
          }},
-        {"--count", true, Store(&Invocation::group_count)},
-        {"--code", true, Store(&Invocation::code)},
+        {"--count", true, StoreNumber(&Invocation::group_count, "--count")},
+        {"--code", true, StoreNumber(&Invocation::code, "--code")},
         PerPage(),
         {"--ignore-wrong", false, Flag(&Invocation::ignore_wrong, true)},
         {"--no-ignore-wrong", false, Flag(&Invocation::ignore_wrong, false)},
@@ -381,6 +404,10 @@ void CheckRequired(const CommandSpec& spec, std::size_t given, const Invocation&
   if (spec.command == Command::kPrint && inv.pdf && inv.printer) {
     throw UsageError("print takes either -o OUT.pdf or --printer NAME, not both");
   }
+  if (inv.output && inv.output->empty()) {
+    throw UsageError(std::string(spec.name) +
+                     ": the name of the workbook file to write (-o) is empty");
+  }
   if (inv.pdf && inv.pdf->empty()) {
     throw UsageError(std::string(spec.name) + ": the name of the PDF file to write is empty");
   }
@@ -463,6 +490,17 @@ Invocation ParseArguments(const std::vector<std::string>& args) {
     if (!inv.bank.empty()) throw UsageError("give either BANK or --sample, not both");
   }
   return inv;
+}
+
+std::optional<std::string> BankSavedInPlace(const Invocation& inv) {
+  constexpr Command kSaving[] = {Command::kMakeTest,  Command::kShowAnswers, Command::kEraseAnswers,
+                                 Command::kMarkWrong, Command::kMarkMust,    Command::kFurigana,
+                                 Command::kPaper,     Command::kMacro};
+  if (inv.output || inv.bank.empty() ||
+      std::ranges::find(kSaving, inv.command) == std::end(kSaving)) {
+    return std::nullopt;
+  }
+  return inv.bank;
 }
 
 std::string OverviewHelp() {

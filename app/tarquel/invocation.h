@@ -84,6 +84,10 @@ struct Invocation {
 // Reads the arguments after the program's name. Throws UsageError saying what is wrong.
 Invocation ParseArguments(const std::vector<std::string>& args);
 
+// BANK when the command may save the workbook over it (it saves what it changes and has no -o),
+// so that a file the user cannot write is refused before the command runs.
+std::optional<std::string> BankSavedInPlace(const Invocation& inv);
+
 // `tarquel --help`, and `tarquel help COMMAND`; UsageError for an unknown command.
 std::string OverviewHelp();
 std::string CommandHelp(const std::string& command);

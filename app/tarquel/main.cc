@@ -20,6 +20,17 @@ int main(int argc, char** argv) {
   try {
     const Invocation invocation = ParseArguments(args);
     tarquel::host::PosixPlatform platform;
+    // A run stopped with Ctrl+C or killed politely leaves no half-written file beside a bank.
+    tarquel::host::PosixPlatform::RemoveTemporaryFilesOnSignals();
+    // What the command would change could not be saved: say so before it runs, not after.
+    if (const auto bank = BankSavedInPlace(invocation)) {
+      if (const auto refused = platform.CheckWritable(*bank)) {
+        std::cerr << "tarquel: nothing was done: " << refused->message
+                  << ".\nMake it writable (chmod u+w) or give -o OUT.xlsx to save the result "
+                     "elsewhere.\n";
+        return kExitFile;
+      }
+    }
     return RunCommand(invocation, terminal, platform);
   } catch (const UsageError& error) {
     std::cerr << "tarquel: " << error.what() << "\n"

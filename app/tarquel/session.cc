@@ -1,5 +1,7 @@
 #include "tarquel/session.h"
 
+#include <chrono>
+
 #include "host/address.h"
 #include "host/host_error.h"
 #include "host/range.h"
@@ -13,6 +15,50 @@
 #include "tarquel/invocation.h"
 
 namespace tarquel::cli {
+
+namespace {
+
+// How long a run waits for another run on the same workbook to finish with it: far longer than
+// a command takes, short enough that a run left at a question does not hold the next for ever.
+constexpr std::chrono::seconds kLockWait{60};
+
+}  // namespace
+
+void Session::LockingFiles::Load(const std::string& path, host::Workbook& into) {
+  host::PlatformError error;
+  std::unique_ptr<host::FileLock> lock = platform_->LockFile(path, kLockWait, &error);
+  if (lock == nullptr && error.busy) {
+    throw host::HostError(host::HostError::kPathFileAccess,
+                          "ファイル「" + path +
+                              "」はほかの tarquel の実行が使っているため開けません。その実行が"
+                              "終わってから、もう一度実行して下さい。");
+  }
+  // A file that cannot be locked (it is missing or cannot be read) is left to the load to say
+  // what is wrong with it.
+  std::optional<host::FileStamp> stamp = platform_->Stamp(path);
+  files_.Load(path, into);
+  opened_.push_back({path, std::move(lock), stamp});
+}
+
+void Session::LockingFiles::Save(const host::Workbook& workbook, const std::string& path) {
+  const std::optional<host::FileStamp> target = platform_->Stamp(path);
+  for (Opened& opened : opened_) {
+    const bool same_file =
+        opened.path == path || (target && opened.stamp && target->device == opened.stamp->device &&
+                                target->inode == opened.stamp->inode);
+    if (!same_file) continue;
+    if (platform_->Stamp(opened.path) != opened.stamp) {
+      throw host::HostError(host::HostError::kPathFileAccess,
+                            "ファイル「" + opened.path +
+                                "」は開いた後でほかのプログラムによって変更されたため、何も保存"
+                                "しませんでした。もう一度実行して下さい。");
+    }
+    files_.Save(workbook, path);
+    opened.stamp = platform_->Stamp(opened.path);
+    return;
+  }
+  files_.Save(workbook, path);
+}
 
 Session::Session(host::Ui& ui, host::Platform& platform)
     : platform_(&platform), files_(platform), app_(ui), add_in_(app_, platform) {

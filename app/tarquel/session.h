@@ -7,9 +7,11 @@
 #define TARQUEL_APP_TARQUEL_SESSION_H_
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/application.h"
 #include "host/platform/platform.h"
@@ -65,15 +67,37 @@ class Session {
   // it does not count). A workbook never saved counts as changed.
   bool Changed() const;
   // Saves the workbook to `output`, or where it came from. A host error when it cannot be
-  // written; the old file is left as it was then.
+  // written, or when the file it came from was changed by another program since it was opened
+  // (that program's work would be lost); the old file is left as it was then.
   void Save(const std::optional<std::string>& output);
 
   // Closing the workbook: END_Shori records it in the history.
   void End();
 
  private:
+  // The workbook files of the session: each file opened is locked from its opening to the end
+  // of the session, so that a second run on the same file waits for this one's save and then
+  // reads what it saved, instead of both saving and one run's work being lost. A file changed
+  // all the same (by a program that does not lock) is not saved over.
+  class LockingFiles final : public host::WorkbookFiles {
+   public:
+    explicit LockingFiles(host::Platform& platform) : platform_(&platform), files_(platform) {}
+    void Load(const std::string& path, host::Workbook& into) override;
+    void Save(const host::Workbook& workbook, const std::string& path) override;
+
+   private:
+    struct Opened {
+      std::string path;
+      std::unique_ptr<host::FileLock> lock;
+      std::optional<host::FileStamp> stamp;  // as it was opened, or last saved by this session
+    };
+    host::Platform* platform_;
+    host::xlsx::XlsxFiles files_;
+    std::vector<Opened> opened_;
+  };
+
   host::Platform* platform_;
-  host::xlsx::XlsxFiles files_;
+  LockingFiles files_;
   host::Application app_;
   shell::AddIn add_in_;
   host::Workbook* workbook_ = nullptr;
