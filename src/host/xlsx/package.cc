@@ -364,6 +364,8 @@ struct PackageReader::State {
   zip_t* archive = nullptr;
   std::vector<EntryInfo> entries;  // by libzip index
   std::unordered_map<std::string, uint64_t> index;
+  // By libzip index: whether the entry's data was checked, at Open or by reading it whole.
+  mutable std::vector<bool> data_checked;
 };
 
 PackageReader::PackageReader(std::shared_ptr<State> state) : state_(std::move(state)) {}
@@ -372,7 +374,7 @@ PackageReader& PackageReader::operator=(PackageReader&&) noexcept = default;
 PackageReader::~PackageReader() = default;
 
 PackageReader PackageReader::Open(std::string bytes, const std::string& name,
-                                  const PackageLimits& limits) {
+                                  const PackageLimits& limits, DataCheck data_check) {
   auto state = std::make_shared<State>();
   state->bytes = std::move(bytes);
   state->file_name = name;
@@ -496,10 +498,18 @@ PackageReader PackageReader::Open(std::string bytes, const std::string& name,
   // Every entry's data is checked now, those the workbook reader never parses too: a damaged
   // part kept as it is would otherwise be copied into the next save unreported, or, stored,
   // fail that save after the command had reported its work done.
-  for (uint64_t index = 0; index < state->entries.size(); ++index) {
-    CheckEntryData(state->archive, index, state->entries[index], file);
+  state->data_checked.assign(state->entries.size(), false);
+  PackageReader reader(std::move(state));
+  if (data_check == DataCheck::kAtOpen) reader.CheckEntriesNotRead();
+  return reader;
+}
+
+void PackageReader::CheckEntriesNotRead() const {
+  for (uint64_t index = 0; index < state_->entries.size(); ++index) {
+    if (state_->data_checked[index]) continue;
+    CheckEntryData(state_->archive, index, state_->entries[index], state_->file_name);
+    state_->data_checked[index] = true;
   }
-  return PackageReader(std::move(state));
 }
 
 const std::string& PackageReader::name() const { return state_->file_name; }
@@ -541,27 +551,34 @@ std::string PackageReader::Read(const std::string& entry) const {
   // claim: stop as soon as the data gives one byte more than announced.
   // Room for what the header announces (the limits and the ratio checked at Open bound it), so
   // that a sheet part of tens of megabytes is not copied as it grows.
+  // The data is inflated straight into the result, one byte beyond the size announced so that
+  // more data shows.
   std::string out;
-  out.reserve(static_cast<std::size_t>(std::min<uint64_t>(info.size, uint64_t{128} << 20)));
-  char chunk[kChunk];
+  std::size_t filled = 0;
   for (;;) {
-    const uint64_t wanted = std::min<uint64_t>(sizeof chunk, info.size + 1 - out.size());
-    const zip_int64_t got = zip_fread(file.get(), chunk, wanted);
+    if (out.size() - filled < kChunk) {
+      out.resize(std::max(out.size() + kChunk, static_cast<std::size_t>(std::min<uint64_t>(
+                                                   info.size + 1, uint64_t{128} << 20))));
+    }
+    const uint64_t wanted = std::min<uint64_t>(out.size() - filled, info.size + 1 - filled);
+    const zip_int64_t got = zip_fread(file.get(), out.data() + filled, wanted);
     if (got < 0) {
       Refuse(where + "は壊れていて展開できません（" +
              std::string(zip_error_strerror(zip_file_get_error(file.get()))) + "）。");
     }
     if (got == 0) break;
-    out.append(chunk, static_cast<std::size_t>(got));
-    if (out.size() > info.size) {
+    filled += static_cast<std::size_t>(got);
+    if (filled > info.size) {
       Refuse(where + "は壊れています（展開すると記録された " + std::to_string(info.size) +
              " バイトより大きくなります）。");
     }
   }
+  out.resize(filled);
   if (out.size() != info.size) {
     Refuse(where + "は壊れています（展開すると " + std::to_string(out.size()) +
            " バイトで、記録された " + std::to_string(info.size) + " バイトより小さくなります）。");
   }
+  state_->data_checked[index] = true;
   return out;
 }
 

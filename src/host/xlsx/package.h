@@ -85,9 +85,16 @@ class PackageReader {
   // ignoring ASCII case, when an entry is encrypted, when the entries announced break `limits`,
   // or when the data of any entry, read by the workbook or only kept, fails as Read would fail
   // it (it cannot be inflated, fails its CRC or is not as long as announced): every entry
-  // stored or deflated is inflated once to check it.
+  // stored or deflated is inflated once to check it. With kWhenReadOrAsked, the data is checked
+  // as Read reads it instead, and CheckEntriesNotRead checks the rest: a reader that reads the
+  // big parts anyway then inflates nothing twice.
+  enum class DataCheck { kAtOpen, kWhenReadOrAsked };
   static PackageReader Open(std::string bytes, const std::string& name,
-                            const PackageLimits& limits = {});
+                            const PackageLimits& limits = {},
+                            DataCheck data_check = DataCheck::kAtOpen);
+
+  // Checks the data of every entry Read has not read whole, as Open does; throws its HostError.
+  void CheckEntriesNotRead() const;
 
   PackageReader(PackageReader&&) noexcept;
   PackageReader& operator=(PackageReader&&) noexcept;

@@ -167,7 +167,9 @@ void XlsxFiles::ReadPackage(std::string bytes, const std::string& name, Workbook
 }
 
 void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& into) {
-  auto origin = std::make_shared<PackageOrigin>(PackageReader::Open(std::move(bytes), name));
+  // The parts read below are checked as they are read; the rest after them.
+  auto origin = std::make_shared<PackageOrigin>(
+      PackageReader::Open(std::move(bytes), name, {}, PackageReader::DataCheck::kWhenReadOrAsked));
   RefuseOpenDocument(origin->reader, name);
   ReadContentTypes(*origin);
   ReadWorkbookPart(*origin);
@@ -182,6 +184,7 @@ void XlsxFiles::ReadParts(std::string bytes, const std::string& name, Workbook& 
     sheets.push_back(&sheet);
   }
   FinishSheetList(sheets, list, *origin, into);
+  origin->reader.CheckEntriesNotRead();
   RecordWhatWasRead(into, *origin);
   into.file_origin = std::move(origin);
 }

@@ -417,6 +417,29 @@ TEST(PackageTest, AnEntryWhoseDataFailsIsRefusedAtOpenNamingIt) {
   EXPECT_THAT(ErrorOf([&] { reader.Read("c.xml"); }), HasSubstr("「c.xml」がありません"));
 }
 
+// A reader that reads the big parts anyway checks each entry's data once: as Read reads it, and
+// the rest when asked.
+TEST(PackageTest, DataCheckedWhenReadIsCheckedOnceAndTheRestWhenAsked) {
+  std::string bytes = Package({{"a.xml", Text(100000)}, {"b.xml", Text(50000)}});
+  const PackageReader good =
+      PackageReader::Open(bytes, "x.xlsx", {}, PackageReader::DataCheck::kWhenReadOrAsked);
+  EXPECT_EQ(good.Read("a.xml"), Text(100000));
+  EXPECT_NO_THROW(good.CheckEntriesNotRead());
+
+  const std::size_t b_at = bytes.find(PackageReader::Open(bytes, "x.xlsx").ReadRaw("b.xml"));
+  ASSERT_NE(b_at, std::string::npos);
+  bytes[b_at + 300] ^= 0xFF;
+  bytes[b_at + 301] ^= 0xFF;
+  const PackageReader damaged =
+      PackageReader::Open(bytes, "x.xlsx", {}, PackageReader::DataCheck::kWhenReadOrAsked);
+  EXPECT_EQ(damaged.Read("a.xml"), Text(100000)) << "the undamaged entry reads";
+  EXPECT_THAT(ErrorOf([&] { damaged.CheckEntriesNotRead(); }),
+              AllOf(HasSubstr("「x.xlsx」"), HasSubstr("「b.xml」")))
+      << "the damaged one, never read, is refused when asked";
+  EXPECT_THAT(ErrorOf([&] { damaged.Read("b.xml"); }), HasSubstr("「b.xml」"));
+  EXPECT_THAT(OpenError(bytes), HasSubstr("「b.xml」")) << "and at once by default";
+}
+
 // Sizes in both headers rewritten: the inflated data must be counted, not the header believed.
 TEST(PackageTest, ReadCountsInflatedBytes) {
   const std::string real = Package({{"a.xml", std::string(200000, 'a')}});

@@ -305,6 +305,35 @@ TEST_F(XlsxFilesTest, EveryKindOfBadFileIsRefusedWithItsReason) {
 }
 
 // Opening a file that is not there says so as the host does, with the full name opened.
+// The workbook reader checks the parts it reads as it reads them and the parts it only keeps
+// after them: a damaged part nobody parses is refused all the same, before it could be copied
+// into a save.
+TEST_F(XlsxFilesTest, AWorkbookWithADamagedPartItOnlyKeepsIsRefused) {
+  BuildBank();
+  const std::string good = XlsxFiles::WritePackage(*book_);
+  const PackageReader base = PackageReader::Open(good, "good.xlsx");
+  const std::string kept(4000, 'k');
+  PackageWriter writer;
+  for (const std::string& entry : base.EntryNames()) writer.CopyFrom(base, entry);
+  writer.Add("customXml/item1.xml", "<k>" + kept + "</k>", 0);  // stored, as some writers do
+  std::string bytes = writer.Finish();
+  platform_.AddFile("/home/user/kept.xlsx", bytes);
+  EXPECT_NO_THROW(app_.Workbooks().Open("/home/user/kept.xlsx")) << "undamaged, it opens";
+
+  bytes[bytes.find(kept) + 100] ^= 0x01;
+  platform_.AddFile("/home/user/damaged.xlsx", bytes);
+  const int open_before = app_.Workbooks().Count();
+  std::string message;
+  try {
+    app_.Workbooks().Open("/home/user/damaged.xlsx");
+  } catch (const HostError& error) {
+    message = error.description();
+  }
+  EXPECT_THAT(message, ::testing::HasSubstr("customXml/item1.xml"));
+  EXPECT_EQ(app_.Workbooks().Count(), open_before);
+  EXPECT_EQ(platform_.files().at("/home/user/damaged.xlsx"), bytes);
+}
+
 TEST_F(XlsxFilesTest, AMissingFileIsReportedAsNotFound) {
   for (const std::string path : {"/home/user/none.xlsx", "/home/user/no folder/bank.xlsx"}) {
     std::string description;
