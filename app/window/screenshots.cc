@@ -1,6 +1,7 @@
 // tarquel-window-screenshots: starts the window as `tarquel-window` does, opens the sample from
 // the data file dialog, and drives it as a person would while saving what the display shows:
-// the grid with the bank, the test creation dialog, and the print preview of a 40-a-page test.
+// the grid with the bank, the test creation dialog, the grid with the 40-a-page test made from
+// it, and that test's print preview.
 // scripts/window-screenshots.sh runs it under Xvfb, where no tool of the desktop can click.
 #include <QApplication>
 #include <QEventLoop>
@@ -119,6 +120,9 @@ int main(int argc, char** argv) {
       Click(dialog, "CommandButton2");
     });
     window.RunMacro("M_START");
+    session.app().Range("T2").Select();
+    window.SyncFromHost();
+    failures += !Shoot(&window, out + QStringLiteral("/window-test-sheet.png"));
 
     WhenShown([](QWidget* w) { return w->objectName() == QStringLiteral("printPreview"); },
               [&](QWidget* preview) {
