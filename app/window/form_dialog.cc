@@ -345,11 +345,9 @@ void FormDialog::closeEvent(QCloseEvent* event) {
 }
 
 void FormDialog::reject() {
-  // Escape closes the dialog as its close box would.
-  if (form_.shown()) {
-    Act([this] { form_.Unload(); });
-    return;
-  }
+  // Escape does nothing while the form is shown, as in the host's forms, whose buttons the
+  // add-in never makes the cancel button; the close box is the way out.
+  if (form_.shown()) return;
   QDialog::reject();
 }
 

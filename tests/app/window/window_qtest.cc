@@ -527,7 +527,8 @@ TEST_F(WindowTest, DialogWidgetsStandWhereTheirControlsSay) {
   StartOnSample();
   app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName)->Activate();
   window_->SyncFromHost();
-  WhenShown(IsFormDialog<testgen::UserForm1>, [](QWidget* widget) {
+  bool still_shown_after_escape = false;
+  WhenShown(IsFormDialog<testgen::UserForm1>, [&](QWidget* widget) {
     auto* dialog = static_cast<FormDialog*>(widget);
     const double dpi = dialog->screen()->logicalDotsPerInch();
     for (const host::Control* control : dialog->form().controls()) {
@@ -548,9 +549,13 @@ TEST_F(WindowTest, DialogWidgetsStandWhereTheirControlsSay) {
     EXPECT_NE(toggle->text(), before);
     QTest::mouseClick(toggle, Qt::LeftButton);
     EXPECT_EQ(toggle->text(), before);
-    Click(dialog, "CommandButton2");
+    // Escape leaves the form open, as the host's forms do; the close box unloads it.
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    still_shown_after_escape = dialog->form().shown() && dialog->isVisible();
+    dialog->close();
   });
   window_->RunMacro("M_START");
+  EXPECT_TRUE(still_shown_after_escape);
 }
 
 TEST_F(WindowTest, PrintPreviewShowsTheTestPagesAndSavesThemAsPdf) {
