@@ -54,6 +54,16 @@ void Session::LockingFiles::Save(const host::Workbook& workbook, const std::stri
                                 "しませんでした。もう一度実行して下さい。");
     }
     files_.Save(workbook, path);
+    // The new file is put in place of the old, so another name of the old one (a hard link)
+    // keeps what it held: said, never done silently.
+    if (opened.stamp && opened.stamp->links > 1) {
+      const uint64_t others = opened.stamp->links - 1;
+      ui_->MessageBox(host::MessageKind::kResult,
+                      "ファイル「" + path + "」には、ほかに " + std::to_string(others) +
+                          " 個の名前（ハードリンク）がありました。保存したファイルは新しいファイル"
+                          "として置き換えたため、ほかの名前のファイルは保存前の内容のままです。",
+                      host::MessageButtons::kOk, "注意");
+    }
     opened.stamp = platform_->Stamp(opened.path);
     return;
   }
@@ -61,7 +71,7 @@ void Session::LockingFiles::Save(const host::Workbook& workbook, const std::stri
 }
 
 Session::Session(host::Ui& ui, host::Platform& platform)
-    : platform_(&platform), files_(platform), app_(ui), add_in_(app_, platform) {
+    : platform_(&platform), files_(platform, ui), app_(ui), add_in_(app_, platform) {
   app_.SetWorkbookFiles(&files_);
   app::BindSheetActivate(app_, add_in_);
 }

@@ -81,7 +81,8 @@ class Session {
   // all the same (by a program that does not lock) is not saved over.
   class LockingFiles final : public host::WorkbookFiles {
    public:
-    explicit LockingFiles(host::Platform& platform) : platform_(&platform), files_(platform) {}
+    LockingFiles(host::Platform& platform, host::Ui& ui)
+        : platform_(&platform), ui_(&ui), files_(platform) {}
     void Load(const std::string& path, host::Workbook& into) override;
     void Save(const host::Workbook& workbook, const std::string& path) override;
 
@@ -92,6 +93,7 @@ class Session {
       std::optional<host::FileStamp> stamp;  // as it was opened, or last saved by this session
     };
     host::Platform* platform_;
+    host::Ui* ui_;  // says when a save parted the file from its other names
     host::xlsx::XlsxFiles files_;
     std::vector<Opened> opened_;
   };

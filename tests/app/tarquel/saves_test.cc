@@ -334,6 +334,23 @@ TEST_F(SavesTest, ABankChangedByAnotherProgramSinceItWasOpenedIsNotSavedOver) {
   EXPECT_EQ(ReadAll(bank), theirs);
 }
 
+// A save puts a new file in place of the bank: another name of the old file (a hard link)
+// keeps what it held, and the run says so instead of parting them silently.
+TEST_F(SavesTest, ASaveThatPartsABankFromItsHardLinkSaysSo) {
+  const fs::path bank = CopyOfSample("bank.xlsx");
+  const std::string before = ReadAll(bank);
+  fs::create_hard_link(bank, home_ / "link.xlsx");
+  const ProgramRun run = Tarquel({"mark-must", "bank.xlsx", "--cell", "ミラヴォ 同音・同訓!D2"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("ほかに 1 個の名前（ハードリンク）がありました"));
+  EXPECT_THAT(run.out, HasSubstr("Saved "));
+  EXPECT_EQ(ReadAll(home_ / "link.xlsx"), before);
+  EXPECT_NE(ReadAll(bank), before);
+  const ProgramRun again = Tarquel({"mark-must", "bank.xlsx", "--cell", "ミラヴォ 同音・同訓!D3"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_THAT(again.out, Not(HasSubstr("ハードリンク"))) << "parted, the bank has one name";
+}
+
 // A settings file of 50 MB is refused at once with its name and size, and left as it was; it
 // used to hang the program for minutes.
 TEST_F(SavesTest, ASettingsFileOf50MbIsRefusedWithItsSize) {
