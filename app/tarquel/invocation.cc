@@ -522,7 +522,11 @@ std::string OverviewHelp() {
       "Without a terminal an unanswered question is answered No.\n"
       "A command that changed the workbook saves it, unless it stopped at a check or an error\n"
       "(then nothing is saved). It does not save over a workbook that another program has\n"
-      "open (its lock file lies beside it): close it there, or give --force.\n\n"
+      "open (its lock file lies beside it): close it there, or give --force. Two runs on one\n"
+      "workbook take turns: the second waits up to a minute for the first to end, then works\n"
+      "on what it saved. A workbook another program changed while the run had it open is\n"
+      "not saved over, and a workbook the user may not write is refused before the command\n"
+      "runs (give -o OUT.xlsx to save elsewhere).\n\n"
       "Exit status: 0 the command ran to its end; 1 it stopped at a check or an error\n"
       "message; 2 the command line was wrong; 3 a file could not be read or written.\n\n"
       "`tarquel help COMMAND` tells more of one command.\n";
