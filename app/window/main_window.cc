@@ -293,6 +293,7 @@ void MainWindow::BindShortcuts() {
 
 void MainWindow::SyncFromHost() {
   BindShortcuts();
+  session_.TrackOpenWorkbooks();
   // The add-in's menu carries its popup's caption while the popup is in the cell menu.
   QString add_in_title;
   host::CommandBarControls& cell = session_.app().CommandBars().Item("cell").Controls();

@@ -18,16 +18,23 @@ WindowSession::WindowSession(host::Ui& ui, host::Platform& platform)
 void WindowSession::Start() {
   app::InstallSampleWorkbook(app_, *platform_, files_);
   app::WorkbookOpen(add_in_);
-  for (int index = 1; index <= app_.Workbooks().Count(); ++index) {
-    const host::Workbook& workbook = app_.Workbooks().Item(index);
-    saved_[&workbook] = Fingerprint(workbook);
-  }
+  TrackOpenWorkbooks();
 }
 
 bool WindowSession::RunMacro(std::string_view name) { return app::RunMacro(add_in_, name); }
 
 uint64_t WindowSession::Fingerprint(const host::Workbook& workbook) const {
   return host::xlsx::ContentFingerprint(workbook);
+}
+
+void WindowSession::TrackOpenWorkbooks() {
+  std::map<const host::Workbook*, uint64_t> tracked;
+  for (int index = 1; index <= app_.Workbooks().Count(); ++index) {
+    const host::Workbook* workbook = &app_.Workbooks().Item(index);
+    const auto known = saved_.find(workbook);
+    tracked[workbook] = known != saved_.end() ? known->second : Fingerprint(*workbook);
+  }
+  saved_ = std::move(tracked);
 }
 
 bool WindowSession::Changed(const host::Workbook& workbook) {

@@ -39,6 +39,9 @@ class WindowSession {
   // error inside the command passes on.
   bool RunMacro(std::string_view name);
 
+  // Takes the workbooks opened since the last call (by a command, say) as they are now, and
+  // forgets those closed. The window calls it whenever it shows what the host holds.
+  void TrackOpenWorkbooks();
   // Whether `workbook` holds anything it did not hold when it was opened or last saved. A
   // workbook never saved counts as changed.
   bool Changed(const host::Workbook& workbook);
