@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "datafiles/file_sentaku.h"
@@ -57,10 +58,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Owns the watches a test leaves behind (a dialog that never came), so that they end with it.
+QObject* watches = nullptr;
+
 // The modal dialog on top once it is shown, as the test's own event loop sees it.
 template <typename Is>
 void WhenShown(Is is, std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer;
+  auto* timer = new QTimer(watches);
   timer->setInterval(5);
   QObject::connect(timer, &QTimer::timeout, [timer, is, act] {
     QWidget* widget = QApplication::activeModalWidget();
@@ -104,6 +108,7 @@ class WindowTest : public ::testing::Test {
     fs::create_directories(home_);
     setenv("HOME", home_.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
+    watches = new QObject;
     ui_ = std::make_unique<QtUi>(Fonts(), platform_);
     session_ = std::make_unique<WindowSession>(*ui_, platform_);
     window_ = std::make_unique<MainWindow>(*session_, *ui_, Fonts());
@@ -113,6 +118,7 @@ class WindowTest : public ::testing::Test {
   }
 
   ~WindowTest() override {
+    delete std::exchange(watches, nullptr);
     window_.reset();
     session_.reset();
     ui_.reset();
