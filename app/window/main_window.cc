@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -78,6 +81,20 @@ MainWindow::MainWindow(WindowSession& session, QtUi& ui, print::FontCatalog& fon
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  // The active cell's address and what it holds, above the grid.
+  auto* bar = new QHBoxLayout;
+  bar->setContentsMargins(4, 2, 4, 2);
+  name_box_ = new QLabel(central);
+  name_box_->setObjectName(QStringLiteral("nameBox"));
+  name_box_->setFixedWidth(90);
+  name_box_->setFrameShape(QFrame::StyledPanel);
+  cell_contents_ = new QLineEdit(central);
+  cell_contents_->setObjectName(QStringLiteral("cellContents"));
+  cell_contents_->setReadOnly(true);
+  cell_contents_->setFocusPolicy(Qt::ClickFocus);
+  bar->addWidget(name_box_);
+  bar->addWidget(cell_contents_, 1);
+  layout->addLayout(bar);
   grid_ = new SheetGrid(fonts_, central);
   grid_->setObjectName(QStringLiteral("sheetGrid"));
   tabs_ = new QTabBar(central);
@@ -109,6 +126,7 @@ MainWindow::MainWindow(WindowSession& session, QtUi& ui, print::FontCatalog& fon
   });
   connect(grid_, &SheetGrid::HostErrorRaised, this, &MainWindow::ShowError);
   connect(grid_, &SheetGrid::CellsChanged, this, [this] { SyncFromHost(); });
+  connect(grid_, &SheetGrid::SelectionChanged, this, &MainWindow::ShowActiveCell);
   BuildMenus();
 }
 
@@ -309,6 +327,8 @@ void MainWindow::SyncFromHost() {
     const QSignalBlocker block(tabs_);
     while (tabs_->count() > 0) tabs_->removeTab(0);
     grid_->SetSheet(nullptr);
+    name_box_->clear();
+    cell_contents_->clear();
     setWindowTitle(Q(kHostTitle));
     return;
   }
@@ -335,7 +355,18 @@ void MainWindow::SyncFromHost() {
   }
   grid_->SetSheet(&workbook->ActiveSheet());
   grid_->SyncFromHost();
+  ShowActiveCell();
   setWindowTitle(Q(workbook->Name()) + QStringLiteral(" - ") + Q(kHostTitle));
+}
+
+void MainWindow::ShowActiveCell() {
+  host::Worksheet* sheet = grid_->sheet();
+  if (sheet == nullptr) return;
+  const auto [row, column] = sheet->active_cell();
+  name_box_->setText(
+      Q(host::FormatAddress(host::CellRect::Cell(row, column), host::ReferenceStyle::kA1, false)));
+  const host::Range cell = sheet->Cells(row, column);
+  cell_contents_->setText(Q(cell.Value().IsNumber() ? cell.Text() : cell.Value().AsText()));
 }
 
 SaveChoice MainWindow::AskToSave(const host::Workbook& workbook) {

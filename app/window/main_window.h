@@ -16,6 +16,8 @@
 #include "window/session.h"
 #include "window/sheet_grid.h"
 
+class QLabel;
+class QLineEdit;
 class QMenu;
 class QShortcut;
 class QTabBar;
@@ -76,6 +78,8 @@ class MainWindow : public QMainWindow {
   void RunHostEntry(const std::string& caption);
   void BindShortcuts();
   void ShowError(const QString& message);
+  // The active cell's address and contents above the grid.
+  void ShowActiveCell();
   void OpenFile();
   void PrintPreview();
   void PrintOnPrinter();
@@ -87,6 +91,8 @@ class MainWindow : public QMainWindow {
   print::FontCatalog& fonts_;
   SheetGrid* grid_ = nullptr;
   QTabBar* tabs_ = nullptr;
+  QLabel* name_box_ = nullptr;
+  QLineEdit* cell_contents_ = nullptr;
   QMenu* add_in_menu_ = nullptr;
   std::vector<host::Worksheet*> tab_sheets_;
   std::vector<QShortcut*> shortcuts_;

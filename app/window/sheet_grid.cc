@@ -529,6 +529,38 @@ void SheetGrid::MoveBy(int32_t rows, int32_t columns, bool extend) {
   ScrollTo(row, column);
 }
 
+std::pair<int32_t, int32_t> SheetGrid::DataEdge(std::pair<int32_t, int32_t> from,
+                                                std::pair<int32_t, int32_t> step) const {
+  const auto inside = [this](int32_t row, int32_t column) {
+    return row >= 1 && row <= sheet_->RowCount() && column >= 1 && column <= sheet_->ColumnCount();
+  };
+  const auto filled = [this](int32_t row, int32_t column) {
+    const std::optional<host::CellView> cell = sheet_->UsedCellAt(row, column);
+    return cell.has_value() && !cell->value().IsEmpty();
+  };
+  auto [row, column] = from;
+  if (!inside(row + step.first, column + step.second)) return from;
+  const bool in_block = filled(row, column) && filled(row + step.first, column + step.second);
+  if (in_block) {
+    // To the last filled cell of the block.
+    while (inside(row + step.first, column + step.second) &&
+           filled(row + step.first, column + step.second)) {
+      row += step.first;
+      column += step.second;
+    }
+    return {row, column};
+  }
+  // To the next filled cell, or the sheet's edge. Below the last row holding anything there is
+  // nothing to find, so the walk down stops there.
+  const int32_t last_row = sheet_->LastRowWithCells();
+  do {
+    row += step.first;
+    column += step.second;
+    if (step.first > 0 && row > last_row) return {sheet_->RowCount(), column};
+  } while (inside(row + step.first, column + step.second) && !filled(row, column));
+  return {row, column};
+}
+
 std::pair<int32_t, int32_t> SheetGrid::LastUsedCell() const {
   int32_t last_row = 1;
   int32_t last_column = 1;
@@ -603,6 +635,20 @@ void SheetGrid::keyPressEvent(QKeyEvent* event) {
   const bool shift = event->modifiers() & Qt::ShiftModifier;
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
   const int page = std::max<int>(1, static_cast<int>(rows_.size()) - 1);
+  if (ctrl) {
+    // Ctrl with an arrow goes to the edge of the data, as in a spreadsheet.
+    const std::pair<int32_t, int32_t> step = event->key() == Qt::Key_Up      ? std::make_pair(-1, 0)
+                                             : event->key() == Qt::Key_Down  ? std::make_pair(1, 0)
+                                             : event->key() == Qt::Key_Left  ? std::make_pair(0, -1)
+                                             : event->key() == Qt::Key_Right ? std::make_pair(0, 1)
+                                                                             : std::make_pair(0, 0);
+    if (step != std::make_pair(0, 0)) {
+      const auto [row, column] = DataEdge(shift ? extent_ : sheet_->active_cell(), step);
+      SelectCell(row, column, shift, false);
+      ScrollTo(row, column);
+      return;
+    }
+  }
   switch (event->key()) {
     case Qt::Key_Up:
       MoveBy(-1, 0, shift);

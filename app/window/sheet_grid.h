@@ -134,6 +134,10 @@ class SheetGrid : public QAbstractScrollArea {
   void PaintSelection(QPainter& painter);
   void PaintCommentIndicators(QPainter& painter);
   std::pair<int32_t, int32_t> LastUsedCell() const;
+  // Where Ctrl with an arrow goes from `from` in the direction `step`: the end of the block of
+  // filled cells it is in, else the next filled cell, else the sheet's edge.
+  std::pair<int32_t, int32_t> DataEdge(std::pair<int32_t, int32_t> from,
+                                       std::pair<int32_t, int32_t> step) const;
   void Record(UndoStep step);
   // Whether `sheet` belongs to a workbook of the shown sheet's application still open.
   bool StillOpen(const host::Worksheet* sheet) const;

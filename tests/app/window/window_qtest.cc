@@ -511,6 +511,10 @@ TEST_F(WindowTest, TypedValuesAndClearedCellsAreUndone) {
 TEST_F(WindowTest, SelectionByMouseAndKeysIsTheHostsSelection) {
   StartOnSample();
   host::Worksheet& sheet = app().ActiveSheet();
+  // The sample's questions fill column D from row 1 down without a gap.
+  int32_t last_row = 1;
+  while (!sheet.Cells(last_row + 1, 4).Value().IsEmpty()) ++last_row;
+  const std::string last_question = "$D$" + std::to_string(last_row);
   struct Case {
     const char* name;
     std::function<void()> act;
@@ -530,6 +534,20 @@ TEST_F(WindowTest, SelectionByMouseAndKeysIsTheHostsSelection) {
        "$A$9:$B$10", "$A$9"},
       {"ctrl home", [&] { QTest::keyClick(&grid(), Qt::Key_Home, Qt::ControlModifier); }, "$A$1",
        "$A$1"},
+      {"ctrl down to the end of the questions",
+       [&] {
+         ClickCell(1, 4);
+         QTest::keyClick(&grid(), Qt::Key_Down, Qt::ControlModifier);
+       },
+       last_question, last_question},
+      {"ctrl down past the last row holding anything",
+       [&] { QTest::keyClick(&grid(), Qt::Key_Down, Qt::ControlModifier); }, "$D$65536",
+       "$D$65536"},
+      {"ctrl up back to it", [&] { QTest::keyClick(&grid(), Qt::Key_Up, Qt::ControlModifier); },
+       last_question, last_question},
+      {"ctrl shift up selects the column of questions",
+       [&] { QTest::keyClick(&grid(), Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier); },
+       "$D$1:$D$" + std::to_string(last_row), last_question},
       {"row header",
        [&] {
          const QRect cell = grid().CellRectInView(5, 1);
@@ -561,6 +579,11 @@ TEST_F(WindowTest, SelectionByMouseAndKeysIsTheHostsSelection) {
     c.act();
     EXPECT_EQ(app().Selection().Address(), c.address) << c.name;
     EXPECT_EQ(app().ActiveCell().Address(), c.active) << c.name;
+    // The name box shows the active cell.
+    std::string plain = c.active;
+    std::erase(plain, '$');
+    EXPECT_EQ(window_->findChild<QLabel*>(QStringLiteral("nameBox"))->text().toStdString(), plain)
+        << c.name;
   }
   // A command's selection is what the grid shows, scrolled into view.
   app().Range("C2000").Select();
