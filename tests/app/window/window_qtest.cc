@@ -321,6 +321,32 @@ TEST_F(WindowTest, MakingTheTestShowsTheTestSheet) {
   EXPECT_FALSE(app().ActiveSheet().Range("T2").Value().IsEmpty());
 }
 
+TEST_F(WindowTest, ClickingASheetTabActivatesTheSheetAndRaisesItsEvent) {
+  StartOnSample();
+  MakeTest();
+  host::Worksheet& test = app().ActiveSheet();
+  const bool test_is40 = test.Name() == model::kTestSheet40Name;
+  QTabBar* tabs = window_->sheet_tabs();
+  const auto click_tab = [&](const std::string& name) {
+    for (int index = 0; index < tabs->count(); ++index) {
+      if (tabs->tabText(index).toStdString() == name) {
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+        return;
+      }
+    }
+    ADD_FAILURE() << "no tab " << name;
+  };
+  click_tab(model::kBankSheetBaseName);
+  EXPECT_EQ(app().ActiveSheet().Name(), model::kBankSheetBaseName);
+  EXPECT_EQ(grid().sheet(), &app().ActiveSheet());
+  // The add-in follows the test sheet in use from the sheet activation.
+  body().use_sheet40 = !test_is40;
+  click_tab(test.Name());
+  EXPECT_EQ(&app().ActiveSheet(), &test);
+  EXPECT_EQ(grid().sheet(), &test);
+  EXPECT_EQ(body().use_sheet40, test_is40);
+}
+
 TEST_F(WindowTest, ShortcutKeyShowsTheAnswers) {
   StartOnSample();
   MakeTest();
