@@ -434,6 +434,36 @@ TEST_F(WindowTest, ClosingWithChangesAsksAndSavesTheFile) {
   }
 }
 
+TEST_F(WindowTest, SavingWithCtrlSWritesTheFileAndLeavesNothingToAsk) {
+  StartOnSample();
+  ClickCell(5, 16);
+  QTest::keyClicks(&grid(), QStringLiteral("kept"));
+  QTest::keyClick(grid().editor(), Qt::Key_Return);
+  host::Workbook& workbook = *app().ActiveWorkbook();
+  EXPECT_TRUE(session_->Changed(workbook));
+  PressKey(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_FALSE(session_->Changed(workbook));
+  tarquel::testing::ScriptedUi quiet;
+  host::Application reader(quiet);
+  host::xlsx::XlsxFiles files(platform_);
+  reader.SetWorkbookFiles(&files);
+  EXPECT_EQ(reader.Workbooks().Open(SamplePath().string()).ActiveSheet().Cells(5, 16).Text(),
+            "kept");
+  // Closing now asks nothing (a question would be answered キャンセル and noted).
+  bool asked = false;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QWidget* box = QApplication::activeModalWidget();
+    if (box == nullptr || box->objectName() != QStringLiteral("saveQuestion")) return;
+    asked = true;
+    Click(box, "cancel");
+  });
+  answer.start(5);
+  EXPECT_TRUE(window_->CloseWorkbook(workbook));
+  EXPECT_FALSE(asked);
+  EXPECT_EQ(app().Workbooks().Count(), 0);
+}
+
 TEST_F(WindowTest, CancellingTheSaveQuestionKeepsTheWindowAndWorkbook) {
   StartOnSample();
   // What a person changed and what a command changed both count; moving about does not.
