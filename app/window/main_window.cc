@@ -192,9 +192,9 @@ void MainWindow::BuildMenus() {
     host::CommandBarControls& cell = session_.app().CommandBars().Item("cell").Controls();
     for (int index = 1; index <= cell.Count(); ++index) {
       host::CommandBarControl& control = cell.Item(index);
-      if (const host::CommandBarControls* popup = control.controls_if_popup()) {
+      if (control.type() == host::ControlType::kPopup) {
         add_in_menu_->setTitle(Q(control.caption()));
-        FillMenu(*add_in_menu_, *popup);
+        FillMenu(*add_in_menu_, control.Controls());
         return;
       }
     }
@@ -203,15 +203,14 @@ void MainWindow::BuildMenus() {
   });
 }
 
-void MainWindow::FillMenu(QMenu& menu, const host::CommandBarControls& controls) {
-  auto& mutable_controls = const_cast<host::CommandBarControls&>(controls);
+void MainWindow::FillMenu(QMenu& menu, host::CommandBarControls& controls) {
   for (int index = 1; index <= controls.Count(); ++index) {
-    host::CommandBarControl& control = mutable_controls.Item(index);
+    host::CommandBarControl& control = controls.Item(index);
     if (control.begin_group() && index > 1) menu.addSeparator();
-    if (const host::CommandBarControls* popup = control.controls_if_popup()) {
+    if (control.type() == host::ControlType::kPopup) {
       QMenu* sub = menu.addMenu(Q(control.caption()));
       sub->setObjectName(QStringLiteral("popup%1").arg(index));
-      FillMenu(*sub, *popup);
+      FillMenu(*sub, control.Controls());
       continue;
     }
     QAction* action = menu.addAction(Q(control.caption()));

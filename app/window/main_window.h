@@ -74,7 +74,7 @@ class MainWindow : public QMainWindow {
 
  private:
   void BuildMenus();
-  void FillMenu(QMenu& menu, const host::CommandBarControls& controls);
+  void FillMenu(QMenu& menu, host::CommandBarControls& controls);
   void RunHostEntry(const std::string& caption);
   void BindShortcuts();
   void ShowError(const QString& message);

@@ -266,6 +266,25 @@ TEST_F(WindowTest, RightClickShowsTheAddInPopupFirstAndRunsTheTestCommand) {
   EXPECT_TRUE(dialog_shown);
 }
 
+TEST_F(WindowTest, MenuBarHoldsTheAddInPopupWhileTheAddInHasIt) {
+  StartOnSample();
+  auto* menu = window_->findChild<QMenu*>(QStringLiteral("addInMenu"));
+  ASSERT_NE(menu, nullptr);
+  EXPECT_TRUE(menu->menuAction()->isVisible());
+  EXPECT_EQ(menu->title().toStdString(), shell::kPopupCaption);
+  emit menu->aboutToShow();
+  QStringList entries;
+  for (QAction* action : menu->actions()) {
+    if (!action->isSeparator()) entries << action->text();
+  }
+  ASSERT_EQ(entries.size(), 13);
+  EXPECT_EQ(entries.front().toStdString(), shell::MenuEntries().front().caption);
+  EXPECT_EQ(entries.back().toStdString(), shell::MenuEntries().back().caption);
+  // Closing the workbook runs the closing event, which takes the popup away.
+  EXPECT_TRUE(window_->CloseWorkbook(*app().ActiveWorkbook()));
+  EXPECT_FALSE(menu->menuAction()->isVisible());
+}
+
 TEST_F(WindowTest, BadNumberAndTabKeepsTheFocusInTheBoxWithTheMessage) {
   StartOnSample();
   app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName)->Activate();
