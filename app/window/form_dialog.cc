@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 #include <algorithm>
 #include <cmath>
@@ -144,6 +145,9 @@ void FormDialog::Build() {
           if (acting_ || page < 0 || page == multi_page.value()) return;
           Act([this, &multi_page, page] { form_.SelectPage(multi_page, page); });
         });
+        // The pages change by clicks on their tabs, through the multi-page; Tab belongs to the
+        // form's own order.
+        tabs->tabBar()->setFocusPolicy(Qt::NoFocus);
         tabs_[&multi_page] = tabs;
         widget = tabs;
         break;

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -222,7 +223,7 @@ void MainWindow::FillMenu(QMenu& menu, host::CommandBarControls& controls) {
     if (control.built_in()) {
       const std::string caption = control.caption();
       const bool can = caption == "コピー(&C)" || caption == "数式と値のクリア(&N)" ||
-                       caption == "ふりがなの表示(&S)" ||
+                       caption == "ふりがなの表示(&S)" || caption == "コメントの挿入(&M)" ||
                        (caption == "貼り付け(&P)" && session_.app().CutCopyMode());
       action->setEnabled(can);
       connect(action, &QAction::triggered, this, [this, caption] {
@@ -255,11 +256,33 @@ void MainWindow::RunHostEntry(const std::string& caption) {
     grid_->PasteAtSelection();
   } else if (caption == "数式と値のクリア(&N)") {
     grid_->ClearSelection();
+  } else if (caption == "コメントの挿入(&M)" && session_.app().ActiveWorkbook() != nullptr) {
+    EditComment();
   } else if (caption == "ふりがなの表示(&S)" && session_.app().ActiveWorkbook() != nullptr) {
     const host::Range selection = session_.app().Selection();
     selection.SetPhoneticsVisible(!selection.PhoneticsVisible());
     SyncFromHost();
   }
+}
+
+void MainWindow::EditComment() {
+  const host::Range cell = session_.app().ActiveCell().MergeArea().Cells(1, 1);
+  const std::optional<host::CommentAccess> comment = cell.Comment();
+  bool ok = false;
+  const QString text = QInputDialog::getMultiLineText(
+      this, QStringLiteral("コメント"), Q(cell.Address(host::ReferenceStyle::kA1, false)),
+      comment ? Q(comment->Text()) : QString(), &ok);
+  if (!ok) return;
+  try {
+    if (comment) {
+      comment->SetText(text.toStdString());
+    } else {
+      cell.AddComment(text.toStdString());
+    }
+  } catch (const host::HostError& error) {
+    ShowError(Q(error.Display()));
+  }
+  SyncFromHost();
 }
 
 void MainWindow::ShowError(const QString& message) {

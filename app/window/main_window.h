@@ -76,6 +76,8 @@ class MainWindow : public QMainWindow {
   void BuildMenus();
   void FillMenu(QMenu& menu, host::CommandBarControls& controls);
   void RunHostEntry(const std::string& caption);
+  // Adds a comment to the active cell, or edits the one it has.
+  void EditComment();
   void BindShortcuts();
   void ShowError(const QString& message);
   // The active cell's address and contents above the grid.

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QHelpEvent>
+#include <QInputDialog>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -283,6 +285,50 @@ TEST_F(WindowTest, MenuBarHoldsTheAddInPopupWhileTheAddInHasIt) {
   // Closing the workbook runs the closing event, which takes the popup away.
   EXPECT_TRUE(window_->CloseWorkbook(*app().ActiveWorkbook()));
   EXPECT_FALSE(menu->menuAction()->isVisible());
+}
+
+TEST_F(WindowTest, HostEntriesOfTheCellMenuFollowTheAddInsPopup) {
+  StartOnSample();
+  ClickCell(6, 4);
+  std::unique_ptr<QMenu> menu(window_->BuildCellMenu(window_.get()));
+  std::map<std::string, bool> enabled;
+  std::vector<std::string> order;
+  for (QAction* action : menu->actions()) {
+    if (action->isSeparator()) continue;
+    order.push_back(action->text().toStdString());
+    enabled[order.back()] = action->isEnabled();
+  }
+  ASSERT_GE(order.size(), 2u);
+  EXPECT_EQ(order.front(), shell::kPopupCaption);
+  EXPECT_EQ(order[1], "切り取り(&T)");
+  // What the window does is enabled; the clipboard is empty, so there is nothing to paste.
+  const struct {
+    const char* caption;
+    bool enabled;
+  } cases[] = {{"切り取り(&T)", false},         {"コピー(&C)", true},
+               {"貼り付け(&P)", false},         {"数式と値のクリア(&N)", true},
+               {"コメントの挿入(&M)", true},    {"ふりがなの表示(&S)", true},
+               {"セルの書式設定(&F)...", false}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(enabled.contains(c.caption)) << c.caption;
+    EXPECT_EQ(enabled[c.caption], c.enabled) << c.caption;
+  }
+  // コメントの挿入 asks for the text and adds the comment to the cell.
+  WhenShown([](QWidget* w) { return qobject_cast<QInputDialog*>(w) != nullptr; },
+            [](QWidget* w) {
+              auto* dialog = static_cast<QInputDialog*>(w);
+              dialog->setTextValue(QStringLiteral("要確認"));
+              dialog->accept();
+            });
+  for (QAction* action : menu->actions()) {
+    if (action->text() == QStringLiteral("コメントの挿入(&M)")) action->trigger();
+  }
+  host::Worksheet& sheet = app().ActiveSheet();
+  for (int waited = 0; !sheet.Cells(6, 4).Comment() && waited < 5000; waited += 10) {
+    QTest::qWait(10);
+  }
+  ASSERT_TRUE(sheet.Cells(6, 4).Comment().has_value());
+  EXPECT_EQ(sheet.Cells(6, 4).Comment()->Text(), "要確認");
 }
 
 TEST_F(WindowTest, BadNumberAndTabKeepsTheFocusInTheBoxWithTheMessage) {
