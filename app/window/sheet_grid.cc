@@ -735,6 +735,8 @@ void SheetGrid::StartEdit(const std::optional<QString>& typed) {
   if (merge != nullptr) editing_cell_ = {merge->first_row, merge->first_column};
   ScrollTo(editing_cell_.first, editing_cell_.second);
   QRect rect = CellRectInView(editing_cell_.first, editing_cell_.second);
+  // A window too small to show the cell has nowhere to edit it.
+  if (rect.isEmpty()) return;
   if (merge != nullptr) {
     rect = rect.united(CellRectInView(std::min(merge->last_row, rows_.back()),
                                       std::min(merge->last_column, columns_.back())));
