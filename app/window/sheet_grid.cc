@@ -715,7 +715,7 @@ void SheetGrid::inputMethodEvent(QInputMethodEvent* event) {
   // An input method composing into the grid starts an edit and carries on in the editor.
   if (sheet_ == nullptr) return;
   if (!editing()) StartEdit(QString());
-  QCoreApplication::sendEvent(editor_, event);
+  if (editing()) QCoreApplication::sendEvent(editor_, event);
 }
 
 QVariant SheetGrid::inputMethodQuery(Qt::InputMethodQuery query) const {
