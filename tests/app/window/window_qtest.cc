@@ -336,6 +336,8 @@ TEST_F(WindowTest, BadNumberAndTabKeepsTheFocusInTheBoxWithTheMessage) {
   app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName)->Activate();
   window_->SyncFromHost();
   QString message;
+  QString title;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
   bool focus_kept = false;
   bool form_focus_kept = false;
   WhenShown(IsFormDialog<testgen::UserForm1>, [&](QWidget* dialog) {
@@ -347,6 +349,8 @@ TEST_F(WindowTest, BadNumberAndTabKeepsTheFocusInTheBoxWithTheMessage) {
     QTest::keyClicks(first, QStringLiteral("0"));
     WhenShown(IsHostMessage, [&](QWidget* box) {
       message = static_cast<QMessageBox*>(box)->text();
+      icon = static_cast<QMessageBox*>(box)->icon();
+      title = box->windowTitle();
       Click(box, "ok");
     });
     QTest::keyClick(first, Qt::Key_Tab);
@@ -364,6 +368,9 @@ TEST_F(WindowTest, BadNumberAndTabKeepsTheFocusInTheBoxWithTheMessage) {
       << message.toStdString();
   EXPECT_TRUE(focus_kept);
   EXPECT_TRUE(form_focus_kept);
+  // A refused value is a warning under the host's own title.
+  EXPECT_EQ(icon, QMessageBox::Warning);
+  EXPECT_EQ(title.toStdString(), kHostTitle);
 }
 
 TEST_F(WindowTest, MakingTheTestShowsTheTestSheet) {
