@@ -19,14 +19,18 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "bankcheck/bank_check.h"
 #include "host/application.h"
 #include "host/command_bars.h"
 #include "host/host_error.h"
 #include "host/range.h"
 #include "host/workbook.h"
+#include "host/worksheet.h"
+#include "model/bank_sheet.h"
 #include "print/print_error.h"
 #include "qtprint/qt_printer.h"
 #include "tarquel/print_pdf.h"
+#include "window/bank_check_view.h"
 #include "window/print_preview.h"
 
 namespace tarquel::window {
@@ -165,6 +169,10 @@ void MainWindow::BuildMenus() {
   edit->addAction(QStringLiteral("数式と値のクリア(&N)"), this,
                   [this] { grid_->ClearSelection(); });
 
+  QMenu* tools = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
+  tools->setObjectName(QStringLiteral("toolsMenu"));
+  tools->addAction(QStringLiteral("問題バンクの点検(&K)..."), this, &MainWindow::CheckBank);
+
   // The open workbooks, to bring one to the front.
   QMenu* books = menuBar()->addMenu(QStringLiteral("ウィンドウ(&W)"));
   books->setObjectName(QStringLiteral("workbooksMenu"));
@@ -202,6 +210,26 @@ void MainWindow::BuildMenus() {
     add_in_menu_->addAction(QStringLiteral("（アドインのメニューはありません）"))
         ->setEnabled(false);
   });
+}
+
+void MainWindow::CheckBank() {
+  if (grid_->editing()) grid_->CommitEdit();
+  host::Application& app = session_.app();
+  if (app.ActiveWorkbook() == nullptr) return;
+  // The review commands' own search, which tells the user when there is no bank sheet.
+  const std::string name = model::LocateBankSheet(app);
+  if (name.empty()) return;
+  host::Worksheet& bank = app.ActiveWorkbook()->Sheets().Item(name);
+  const bankcheck::CheckResult result = bankcheck::CheckBank(bank);
+  BankCheckView view(
+      result,
+      [this, &bank](int32_t row) {
+        bank.Activate();
+        bank.Cells(row, 4).Select();
+        SyncFromHost();
+      },
+      this);
+  view.exec();
 }
 
 void MainWindow::FillMenu(QMenu& menu, host::CommandBarControls& controls) {

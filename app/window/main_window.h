@@ -80,6 +80,8 @@ class MainWindow : public QMainWindow {
   void EditComment();
   void BindShortcuts();
   void ShowError(const QString& message);
+  // The bank check of the active workbook's bank sheet, its findings in a dialog.
+  void CheckBank();
   // The active cell's address and contents above the grid.
   void ShowActiveCell();
   void OpenFile();

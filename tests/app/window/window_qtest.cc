@@ -9,6 +9,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -48,6 +49,7 @@
 #include "shell/menu.h"
 #include "support/scripted_ui.h"
 #include "testgen/user_form1.h"
+#include "window/bank_check_view.h"
 #include "window/form_dialog.h"
 #include "window/main_window.h"
 #include "window/phonetic_editor.h"
@@ -470,6 +472,42 @@ TEST_F(WindowTest, JumpShowsTheBankRowOfTheQuestion) {
   EXPECT_GT(row, 1);
   const auto& rows = grid().rows_in_view();
   EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << row;
+}
+
+TEST_F(WindowTest, BankCheckFromTheMenuListsFindingsAndShowsTheirRows) {
+  StartOnSample();
+  host::Worksheet& bank = *app().ActiveWorkbook()->FindSheet(model::kBankSheetBaseName);
+  // The same sentence twice: the check's finding names both rows.
+  const int32_t repeated = 40;
+  bank.Cells(repeated, 4).SetValue(bank.Cells(2, 4).Value());
+  bank.Cells(1, 1).Select();
+  window_->SyncFromHost();
+
+  QMenu* tools = window_->findChild<QMenu*>(QStringLiteral("toolsMenu"));
+  ASSERT_NE(tools, nullptr);
+  ASSERT_FALSE(tools->actions().isEmpty());
+  bool shown = false;
+  WhenShown([](QWidget* w) { return qobject_cast<BankCheckView*>(w) != nullptr; },
+            [&](QWidget* widget) {
+              shown = true;
+              auto* view = qobject_cast<BankCheckView*>(widget);
+              QListWidget* list = view->findings();
+              QListWidgetItem* duplicate = nullptr;
+              for (int i = 0; i < list->count(); ++i) {
+                const QString text = list->item(i)->text();
+                if (text.contains(QStringLiteral("2, %1").arg(repeated))) duplicate = list->item(i);
+              }
+              ASSERT_NE(duplicate, nullptr) << "the repeated sentence's rows are listed";
+              emit list->itemActivated(duplicate);
+              view->reject();
+            });
+  tools->actions().front()->trigger();
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(&app().ActiveSheet(), &bank);
+  EXPECT_EQ(bank.active_cell(), std::make_pair(int32_t{2}, int32_t{4}))
+      << "choosing the finding selects its first row's sentence";
+  const auto& rows = grid().rows_in_view();
+  EXPECT_NE(std::find(rows.begin(), rows.end(), 2), rows.end());
 }
 
 TEST_F(WindowTest, ClosingWithChangesAsksAndSavesTheFile) {
