@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tarquel/program_process.h"
 #include "bankcheck/finding.h"
 #include "host/application.h"
 #include "host/platform/posix_platform.h"
@@ -36,19 +37,6 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 int Occurrences(const std::string& text, const std::string& piece) {
   int count = 0;
   for (std::size_t at = text.find(piece); at != std::string::npos;
@@ -67,41 +55,7 @@ class CheckProgramTest : public ::testing::Test {
   }
   ~CheckProgramTest() override { fs::remove_all(home_); }
 
-  // Runs the program in the home folder with standard input from /dev/null (no terminal).
-  ProgramRun Tarquel(const std::vector<std::string>& args) {
-    std::vector<std::string> env = {"HOME=" + home_.string(),
-                                    "XDG_CONFIG_HOME=" + (home_ / ".config").string(),
-                                    "LANG=C.UTF-8"};
-    if (const char* path = std::getenv("PATH")) env.push_back(std::string("PATH=") + path);
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argv_text = {TARQUEL_PROGRAM};
-    argv_text.insert(argv_text.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : argv_text) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    const fs::path out = home_ / ".out";
-    const fs::path err = home_ / ".err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addchdir_np(&actions, home_.c_str());
-    pid_t pid = 0;
-    ProgramRun run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
-      int wait_status = 0;
-      waitpid(pid, &wait_status, 0);
-      run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadAll(out);
-    run.err = ReadAll(err);
-    return run;
-  }
+  ProgramRun Tarquel(const std::vector<std::string>& args) { return RunProgram(home_, args); }
 
   // A workbook whose bank sheet is filled by `fill`, saved in the home folder as `name`.
   template <typename Fill>

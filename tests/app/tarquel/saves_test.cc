@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tarquel/program_process.h"
 #include "host/application.h"
 #include "host/platform/posix_platform.h"
 #include "host/range.h"
@@ -42,24 +43,7 @@ using ::testing::Not;
 constexpr char kBankSheet[] = "ミラヴォ 同音・同訓";
 constexpr char kTest40[] = "テスト用紙 【40】";
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// A process of the program started and not yet waited for.
-struct Started {
-  pid_t pid = -1;
-  fs::path out, err;
-};
+using Started = StartedProgram;
 
 class SavesTest : public ::testing::Test {
  protected:
@@ -75,52 +59,13 @@ class SavesTest : public ::testing::Test {
 
   void SetUp() override { app_.SetWorkbookFiles(&files_); }
 
-  std::vector<std::string> Environment() const {
-    std::vector<std::string> env = {"HOME=" + home_.string(),
-                                    "XDG_CONFIG_HOME=" + (home_ / ".config").string(),
-                                    "LANG=C.UTF-8"};
-    if (const char* path = std::getenv("PATH")) env.push_back(std::string("PATH=") + path);
-    return env;
-  }
+  std::vector<std::string> Environment() const { return ProgramEnvironment(home_); }
 
-  // Starts the program in the home folder with standard input from /dev/null; `tag` names its
-  // output files, so that several can run at once.
   Started Start(const std::vector<std::string>& args, const std::string& tag = "run") {
-    std::vector<std::string> env = Environment();
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argv_text = {TARQUEL_PROGRAM};
-    argv_text.insert(argv_text.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : argv_text) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    Started started{-1, home_ / ("." + tag + ".out"), home_ / ("." + tag + ".err")};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, started.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, started.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addchdir_np(&actions, home_.c_str());
-    if (posix_spawn(&started.pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
-      started.pid = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return started;
+    return StartProgram(home_, args, tag);
   }
 
-  ProgramRun Wait(const Started& started) {
-    ProgramRun run;
-    if (started.pid < 0) return run;
-    int wait_status = 0;
-    waitpid(started.pid, &wait_status, 0);
-    run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
-    run.out = ReadAll(started.out);
-    run.err = ReadAll(started.err);
-    return run;
-  }
+  ProgramRun Wait(const Started& started) { return WaitForProgram(started); }
 
   ProgramRun Tarquel(const std::vector<std::string>& args) { return Wait(Start(args)); }
 

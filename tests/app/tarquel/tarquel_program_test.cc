@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tarquel/program_process.h"
 #include "host/application.h"
 #include "host/platform/posix_platform.h"
 #include "host/range.h"
@@ -46,19 +47,6 @@ using ::testing::Not;
 constexpr char kBankSheet[] = "ミラヴォ 同音・同訓";
 constexpr char kTest40[] = "テスト用紙 【40】";
 
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // A home folder of its own for each test, and the program run in it.
 class TarquelProgramTest : public ::testing::Test {
  protected:
@@ -72,41 +60,7 @@ class TarquelProgramTest : public ::testing::Test {
   }
   ~TarquelProgramTest() override { fs::remove_all(home_); }
 
-  // Runs the program in the home folder with standard input from /dev/null (no terminal).
-  ProgramRun Tarquel(const std::vector<std::string>& args) {
-    std::vector<std::string> env = {"HOME=" + home_.string(),
-                                    "XDG_CONFIG_HOME=" + (home_ / ".config").string(),
-                                    "LANG=C.UTF-8"};
-    if (const char* path = std::getenv("PATH")) env.push_back(std::string("PATH=") + path);
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argv_text = {TARQUEL_PROGRAM};
-    argv_text.insert(argv_text.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : argv_text) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    const fs::path out = home_ / ".out";
-    const fs::path err = home_ / ".err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addchdir_np(&actions, home_.c_str());
-    pid_t pid = 0;
-    ProgramRun run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
-      int wait_status = 0;
-      waitpid(pid, &wait_status, 0);
-      run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadAll(out);
-    run.err = ReadAll(err);
-    return run;
-  }
+  ProgramRun Tarquel(const std::vector<std::string>& args) { return RunProgram(home_, args); }
 
   // Runs the program at a terminal of its own (a pseudo-terminal), typing `input` into it;
   // what the terminal showed comes back as `out`.
