@@ -18,19 +18,6 @@ bool Seen(const host::Control& control) {
   return page == nullptr || (page->visible() && page->value() == control.container_page());
 }
 
-// Text boxes, check boxes, toggle buttons and command buttons: what a person acts on.
-bool Actionable(const host::Control& control) {
-  switch (control.kind()) {
-    case host::ControlKind::kTextBox:
-    case host::ControlKind::kCheckBox:
-    case host::ControlKind::kToggleButton:
-    case host::ControlKind::kCommandButton:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The controls a person can see, in tab order (which orders those that share a place).
 std::vector<host::Control*> SeenControls(const host::Form& form) {
   std::vector<host::Control*> seen;
@@ -185,7 +172,7 @@ std::vector<host::Control*> NumberedControls(const host::Form& form) {
   std::vector<host::Control*> numbered;
   for (const auto& line : ControlLines(form)) {
     for (host::Control* control : line) {
-      if (Actionable(*control)) numbered.push_back(control);
+      if (host::TakesFocus(*control)) numbered.push_back(control);
     }
   }
   return numbered;
@@ -203,7 +190,8 @@ std::vector<Line> LayOut(const host::Form& form) {
         continue;
       }
       std::string block;
-      const std::string text = DrawnControl(*control, Actionable(*control) ? ++number : 0, block);
+      const std::string text =
+          DrawnControl(*control, host::TakesFocus(*control) ? ++number : 0, block);
       if (!text.empty()) line.pieces.push_back({left, text, false});
       line.block += block;
     }

@@ -24,18 +24,6 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 // The caption without the host's accelerator mark ("&"), which Qt reads the same way.
 QString Caption(const std::string& text) { return Q(text); }
 
-bool TakesFocus(const host::Control& control) {
-  switch (control.kind()) {
-    case host::ControlKind::kTextBox:
-    case host::ControlKind::kCheckBox:
-    case host::ControlKind::kToggleButton:
-    case host::ControlKind::kCommandButton:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 int TwipsToPixels(int twips, double dpi) {
@@ -156,7 +144,7 @@ void FormDialog::Build() {
     widget->setObjectName(Q(control->name()));
     // Clicks reach the controls through their own actions; Qt moves the focus only by keyboard
     // for buttons, so that a refused exit can stop the click.
-    if (TakesFocus(*control)) {
+    if (host::TakesFocus(*control)) {
       widget->setFocusPolicy(control->kind() == host::ControlKind::kTextBox ? Qt::StrongFocus
                                                                             : Qt::TabFocus);
       widget->installEventFilter(this);

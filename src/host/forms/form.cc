@@ -6,8 +6,6 @@
 
 namespace tarquel::host {
 
-namespace {
-
 bool TakesFocus(const Control& control) {
   switch (control.kind()) {
     case ControlKind::kTextBox:
@@ -22,6 +20,8 @@ bool TakesFocus(const Control& control) {
   }
   return false;
 }
+
+namespace {
 
 // Resets a flag however the scope is left, so a throwing handler does not leave the form
 // believing it is still inside that handler.

@@ -31,6 +31,10 @@
 
 namespace tarquel::host {
 
+// Whether a control takes the focus: text boxes, check boxes, toggle buttons and command buttons,
+// what a person acts on. Labels, images and page frames do not.
+bool TakesFocus(const Control& control);
+
 class Form {
  public:
   // `ui` must outlive the form.
