@@ -3,16 +3,11 @@
 // of every answer against year 4 (with_grade:1); the findings are counted so that a check that
 // stopped early would show. And the whole `tarquel check` process on the same bank's file.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +16,7 @@
 #include "host/workbook.h"
 #include "host/xlsx/xlsx_files.h"
 #include "support/bank_package.h"
+#include "support/process.h"
 #include "support/quiet_ui.h"
 
 namespace tarquel {
@@ -68,30 +64,9 @@ void BM_ReadAndCheckBank(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadAndCheckBank)->Unit(benchmark::kMillisecond);
 
-// `tarquel check bank.xlsx` runs in `home` as HOME, its output thrown away; its exit status.
-int RunCheck(const std::filesystem::path& home) {
-  std::vector<std::string> env = {"HOME=" + home.string(), "LANG=C.UTF-8"};
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  std::vector<std::string> args = {TARQUEL_PROGRAM, "check", "bank.xlsx"};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addchdir_np(&actions, home.c_str());
-  pid_t pid = 0;
-  int status = -1;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
-    int wait_status = 0;
-    waitpid(pid, &wait_status, 0);
-    status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  return status;
+// `tarquel check bank.xlsx` in `home`, its output thrown away.
+ProcessRun RunCheck(const std::filesystem::path& home) {
+  return RunProcess({TARQUEL_PROGRAM, "check", "bank.xlsx"}, home);
 }
 
 // The whole program, from spawning it to its exit: start-up, reading the file, the check and
@@ -104,20 +79,14 @@ void BM_TarquelCheckProcess(benchmark::State& state) {
     return;
   }
   const std::filesystem::path home = pattern;
-  {
-    std::ofstream out(home / "bank.xlsx", std::ios::binary);
-    out << BankPackage(kRows);
-  }
-  if (RunCheck(home) != 1) {
+  if (!WriteBankFile(kRows, home / "bank.xlsx") || RunCheck(home).status != 1) {
     state.SkipWithError("tarquel check did not report the bank's findings");
     return;
   }
   for (auto _ : state) {
-    const auto start = std::chrono::steady_clock::now();
-    const int status = RunCheck(home);
-    state.SetIterationTime(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    if (status != 1) state.SkipWithError("tarquel check failed");
+    const ProcessRun run = RunCheck(home);
+    state.SetIterationTime(run.seconds);
+    if (run.status != 1) state.SkipWithError("tarquel check failed");
   }
   std::filesystem::remove_all(home);
 }

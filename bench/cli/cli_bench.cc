@@ -5,18 +5,13 @@
 // workbook the first run installs stay there. The ratios are printed once all have run.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,31 +19,10 @@
 #include "host/application.h"
 #include "host/xlsx/xlsx_files.h"
 #include "support/bank_package.h"
+#include "support/process.h"
 
 namespace tarquel {
 namespace {
-
-// Builds the bank in a child process. A spawned program's peak resident size starts from that of
-// the process spawning it (the kernel carries the larger over at exec), so the benchmark itself
-// must stay small for peak_MiB to be the program's own.
-void WriteBank(int rows, const std::filesystem::path& file) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    bool written = false;
-    {
-      std::ofstream out(file, std::ios::binary);
-      out << BankPackage(rows);
-      written = static_cast<bool>(out.flush());
-    }
-    _exit(written ? 0 : 1);
-  }
-  int status = 0;
-  if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-      WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "could not write the %d-row bank to %s\n", rows, file.c_str());
-    std::exit(1);
-  }
-}
 
 // The private folder of one bank size: bank.xlsx, and HOME for every run on it.
 struct Workspace {
@@ -71,51 +45,12 @@ Workspace& WorkspaceFor(int rows) {
       std::exit(1);
     }
     workspace.dir = pattern;
-    WriteBank(rows, workspace.dir / "bank.xlsx");
+    if (!WriteBankFile(rows, workspace.dir / "bank.xlsx")) {
+      std::fprintf(stderr, "could not write the %d-row bank to %s\n", rows, workspace.dir.c_str());
+      std::exit(1);
+    }
   }
   return workspace;
-}
-
-struct Run {
-  bool ok = false;  // started and exited with status 0
-  double seconds = 0;
-  double peak_mib = 0;
-};
-
-// Runs `argv` in `dir` with `dir` as HOME and nothing on the standard streams, timing it from
-// spawn to exit.
-Run RunProcess(const std::vector<std::string>& argv, const std::filesystem::path& dir) {
-  const char* path = std::getenv("PATH");
-  const std::vector<std::string> env = {
-      "HOME=" + dir.string(), "XDG_CONFIG_HOME=" + (dir / ".config").string(),
-      std::string("PATH=") + (path != nullptr ? path : "/usr/bin:/bin"), "LANG=C.UTF-8"};
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  std::vector<char*> envp;
-  for (const std::string& entry : env) envp.push_back(const_cast<char*>(entry.c_str()));
-  envp.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-
-  Run run;
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return run;
-  int status = 0;
-  rusage usage{};
-  const pid_t waited = wait4(pid, &status, 0, &usage);
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.ok = waited == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  run.peak_mib = static_cast<double>(usage.ru_maxrss) / 1024;  // ru_maxrss is in KiB
-  return run;
 }
 
 // The mean wall-clock seconds of each side's last run, by bank size, for the closing summary.
@@ -132,8 +67,8 @@ void TimeProcess(benchmark::State& state, const std::vector<std::string>& argv,
   for (auto _ : state) {
     // Outside the process's time: every run writes its output anew rather than over the last.
     std::filesystem::remove(workspace.dir / output);
-    const Run run = RunProcess(argv, workspace.dir);
-    if (!run.ok) {
+    const ProcessRun run = RunProcess(argv, workspace.dir);
+    if (!run.ok()) {
       state.SkipWithError(failure);
       break;
     }
@@ -152,7 +87,7 @@ void BM_MakeTest(benchmark::State& state) {
       TARQUEL_PROGRAM, "make-test", "bank.xlsx", "--per-page", "40", "--count", "40",
       "--code",        "7",         "-o",        "out.xlsx"};
   if (!workspace.program_ran) {
-    if (!RunProcess(argv, workspace.dir).ok) {
+    if (!RunProcess(argv, workspace.dir).ok()) {
       state.SkipWithError("the first tarquel make-test failed");
       return;
     }
@@ -165,7 +100,7 @@ BENCHMARK(BM_MakeTest)->Arg(65535)->Iterations(3)->UseManualTime()->Unit(benchma
 
 void BM_OpenpyxlLoadSave(benchmark::State& state) {
   Workspace& workspace = WorkspaceFor(static_cast<int>(state.range(0)));
-  if (!RunProcess({"/usr/bin/python3", "-c", "import openpyxl"}, workspace.dir).ok) {
+  if (!RunProcess({"/usr/bin/python3", "-c", "import openpyxl"}, workspace.dir).ok()) {
     state.SkipWithError("python3-openpyxl is not installed");
     return;
   }

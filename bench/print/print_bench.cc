@@ -6,83 +6,26 @@
 // are made once, untimed, with `tarquel make-test`.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/bank_package.h"
+#include "support/process.h"
 
 namespace tarquel {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Run {
-  bool ok = false;  // started and exited with status 0
-  double seconds = 0;
-  double peak_mib = 0;
-  std::string out;  // standard output, when asked for
-};
-
-// Runs `argv` in `dir` with `dir` as HOME, timing it from spawn to exit. Standard output goes
-// to `out_file` when given, else nowhere; standard error nowhere.
-Run RunProcess(const std::vector<std::string>& argv, const fs::path& dir,
-               const std::optional<fs::path>& out_file = std::nullopt) {
-  const char* path = std::getenv("PATH");
-  const std::vector<std::string> env = {
-      "HOME=" + dir.string(), "XDG_CONFIG_HOME=" + (dir / ".config").string(),
-      std::string("PATH=") + (path != nullptr ? path : "/usr/bin:/bin"), "LANG=C.UTF-8"};
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  std::vector<char*> envp;
-  for (const std::string& entry : env) envp.push_back(const_cast<char*>(entry.c_str()));
-  envp.push_back(nullptr);
-
-  const std::string out_path = out_file ? out_file->string() : "/dev/null";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_path.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-
-  Run run;
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return run;
-  int status = 0;
-  rusage usage{};
-  const pid_t waited = wait4(pid, &status, 0, &usage);
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.ok = waited == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  run.peak_mib = static_cast<double>(usage.ru_maxrss) / 1024;  // ru_maxrss is in KiB
-  if (out_file) {
-    std::ifstream in(*out_file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    run.out = text.str();
-  }
-  return run;
-}
 
 // The pages "Made ..." reports, or 0.
 int MadePages(const std::string& out) {
@@ -108,26 +51,16 @@ Workspace MakeWorkspace(const char* name, const std::vector<std::string>& make, 
   }
   workspace.dir = pattern;
   if (bank_rows > 0) {
-    // Written by a child, so that the benchmark process stays small: a spawned program's peak
-    // resident size starts from its parent's.
-    const pid_t pid = fork();
-    if (pid == 0) {
-      std::ofstream out(workspace.dir / "bank.xlsx", std::ios::binary);
-      out << BankPackage(bank_rows);
-      _exit(out.flush() ? 0 : 1);
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
+    if (!WriteBankFile(bank_rows, workspace.dir / "bank.xlsx")) {
       workspace.error = "could not write the bank";
       return workspace;
     }
   }
   std::vector<std::string> argv = {TARQUEL_PROGRAM};
   argv.insert(argv.end(), make.begin(), make.end());
-  const Run made = RunProcess(argv, workspace.dir, workspace.dir / "make.out");
+  const ProcessRun made = RunProcess(argv, workspace.dir, workspace.dir / "make.out");
   workspace.pages = MadePages(made.out);
-  if (!made.ok || workspace.pages == 0) workspace.error = "tarquel make-test failed";
+  if (!made.ok() || workspace.pages == 0) workspace.error = "tarquel make-test failed";
   return workspace;
 }
 
@@ -184,8 +117,8 @@ void TimeProcess(benchmark::State& state, const std::vector<std::string>& argv,
   double peak_mib = 0;
   for (auto _ : state) {
     fs::remove(workspace.dir / output);
-    const Run run = RunProcess(argv, workspace.dir);
-    if (!run.ok || !fs::exists(workspace.dir / output)) {
+    const ProcessRun run = RunProcess(argv, workspace.dir);
+    if (!run.ok() || !fs::exists(workspace.dir / output)) {
       state.SkipWithError(failure);
       break;
     }
